@@ -1,0 +1,203 @@
+// The main window as a data model: every control the user sees, with its defaults, the few
+// process-wide values of the program, and the handler of every user event. This header is the
+// wiring table: each handler names the file that defines it.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/controls.h"
+#include "app/environment.h"
+
+namespace tiramon {
+
+inline constexpr const char* kApplicationTitle = "Тирамон";
+
+class TForm1 {
+ public:
+  explicit TForm1(Environment environment = {});
+
+  // ---- Window -------------------------------------------------------------------------------
+  std::string caption;
+  TPageControl PageControl1;
+  TStatusBar StatusBar1;
+  std::vector<TMenuItem> PopupMenu1;
+
+  // ---- Tab 0 "О программе" ------------------------------------------------------------------
+  TGroupBox grp5;
+  TLabel lbl28, lbl29, lbl30;
+  TImage Image1, Image2, Image3, Image4, Image5, Image6;
+  TGroupBox Panel_Ads;  // "Реклама для брокеров"
+  TLabel Label_Ads;     // "Реклама брокеров"
+
+  // ---- Tab 1 "Форекс валютные пары" ---------------------------------------------------------
+  TGroupBox GroupBox11;
+  TLabel Label52;
+  TComboBox edit_lot;
+  TLabel Label55;
+  TEdit Edit8;
+  TLabel Label53, Label41;
+  TButton Button9;
+  TListView ListView1;
+  TLabel Label39;
+  TMemo Memo_Back;  // hidden
+
+  // ---- Tab 2 "Помощник" ---------------------------------------------------------------------
+  TGroupBox GroupBox12;
+  TLabel Label_Valuta;
+  TRadioButton RadioButton_Buy, RadioButton_sell;
+
+  TGroupBox GroupBox13;
+  TLabel Label35;
+  TComboBox ComboBox_los;
+  TEdit Edit_Loss;
+  TButton SpeedButton3;
+  TLabel Label44;
+  TComboBox ComboBox_Teik;
+  TEdit Edit_Teik;
+  TButton SpeedButton2;
+  TLabel Label59, Label_Loss, Label_Loss2, Label43, Label_Profit, Label34, Soot;
+
+  TGroupBox GroupBox8;
+  TLabel Label36;
+  TEdit Edit_Deposit;
+  TLabel Label38, Label50;
+  TComboBox ComboBox_Plecho;
+  TLabel Label54;
+  TRadioButton RadioButton11;
+  TComboBox ComboBox_Lot;
+  TRadioButton RadioButton9;
+  TComboBox ComboBox_LotProc;
+  TLabel Label49;
+  TEdit Edit_ProcLot;
+  TButton SpeedButton1;
+  TLabel Label51;
+  TEdit Edit_ProcLot2;
+  TButton SpeedButton4;
+  TLabel Label42, Zalog, Label45, Punkt;
+
+  TGroupBox GroupBox10;
+  TMemo Memo1;
+
+  // ---- Tab 3 "Рост депозита" ----------------------------------------------------------------
+  TLabel Label5;
+  TGroupBox grp1;
+  TLabel lbl1;
+  TEdit edt_Kapital;
+  TLabel lbl6, lbl3;
+  TEdit edt_count;
+  TLabel Label46;
+  TGroupBox GroupBox1;
+  TRadioButton RadioButton1;
+  TEdit edit_risk;
+  TLabel Label11;
+  TRadioButton RadioButton2;
+  TEdit edit_risk2;
+  TLabel Label6, Label1, Label2;
+  TEdit edit_sootonoshenie;
+  TButton Button1;
+  TMemo mmo_lot;
+  TGroupBox GroupBox7;
+  TLabel Label3, Label32, Label4, Label33;
+
+  // ---- Tab 4 "Слив депозита" ----------------------------------------------------------------
+  TLabel Label17;
+  TGroupBox GroupBox2;
+  TLabel Label7;
+  TEdit edt_Kapital2;
+  TLabel Label9;
+  TLabel Label8;    // hidden, labels edt_count2
+  TEdit edt_count2;  // hidden; read and not used
+  TGroupBox GroupBox3;
+  TRadioButton RadioButton3;
+  TEdit edit_riska1;
+  TLabel Label15;
+  TRadioButton RadioButton4;
+  TEdit edit_riska2;
+  TLabel Label16;
+  TButton Button4;
+  TButton Button2, Button3;  // hidden under mmo_lot2; both run Button1Click
+  TLabel Label10, Label12, Label13;
+  TMemo mmo_lot2;
+  TGroupBox GroupBox4;
+  TLabel Label14, Label19, Label18, Label20, Label21, Label22;
+
+  // ---- Tab 5 "Для умных" --------------------------------------------------------------------
+  TLabel Label47;
+  TGroupBox GroupBox5;
+  TLabel Label23;
+  TEdit edt_Kapital3;
+  TLabel Label25, Label24;
+  TEdit edt_count3;
+  TGroupBox GroupBox6;
+  TRadioButton RadioButton31;
+  TEdit edit_risk3;
+  TLabel Label30;
+  TRadioButton RadioButton32;
+  TEdit edit_risk3a;
+  TLabel Label31, Label26, Label27;
+  TEdit edit_sootonoshenie3;
+  TLabel Label28;
+  TEdit kol_prib3;
+  TLabel Label29;
+  TCheckBox CheckBox_Real;
+  TButton Button5;
+  TMemo mmo_lot3;
+  TGroupBox GroupBox9;
+  TLabel Label62, Label65, Label66, Label67;
+
+  // ---- Process-wide values ------------------------------------------------------------------
+  // Reference bids and the selection: texts as captured from the page, empty at start, never
+  // reset by a refresh.
+  std::string RefBid_EURUSD, RefBid_GBPUSD, RefBid_AUDUSD, RefBid_NZDUSD, RefBid_USDCHF,
+      RefBid_USDCAD;
+  std::string SelectedPair, SelectedBid, SelectedAsk;
+  bool QuotesAvailable = false;
+  bool FirstShow = false;
+
+  Environment environment;
+
+  // ---- Handlers -----------------------------------------------------------------------------
+  void FormCreate();                   // app/shell.cpp
+  void FormShow();                     // app/first_show.cpp
+  void FormCloseQuery(bool& canClose);  // app/shell.cpp
+  void N6Click();                      // app/shell.cpp
+  void N3Click();                      // app/shell.cpp
+  void lbl30Click();                   // app/about.cpp
+  void Image1Click();                  // app/about.cpp
+  void Image2Click();                  // app/about.cpp
+  void Image3Click();                  // app/about.cpp
+  void Image4Click();                  // app/about.cpp
+  void Image5Click();                  // app/about.cpp
+  void Image6Click();                  // app/about.cpp
+
+  void Button9Click();  // quotes/refresh.cpp
+  // Text colour of a table row; nullopt keeps the list's normal colour.
+  std::optional<TColor> ListView1CustomDrawItem(const TListItem& item) const;  // quotes/indicator.cpp
+  TPanelDrawing StatusBar1DrawPanel() const;                                 // quotes/indicator.cpp
+
+  void ListView1Click();                      // assistant/recalc.cpp
+  void ListView1DblClick();                   // assistant/direction.cpp
+  void RadioButton_BuyClick();                // assistant/direction.cpp
+  void RadioButton_sellClick();               // assistant/direction.cpp
+  void SpeedButton1Click();                   // assistant/clipboard.cpp
+  void SpeedButton2Click();                   // assistant/clipboard.cpp
+  void SpeedButton3Click();                   // assistant/clipboard.cpp
+  void SpeedButton4Click();                   // assistant/clipboard.cpp
+  void N5Click();                             // assistant/clipboard.cpp
+  void Edit_DepositKeyPress(char32_t& key);   // assistant/key_filters.cpp
+  void edit_lotKeyPress(char32_t& key);       // assistant/key_filters.cpp
+
+  void Button1Click();        // simulators/growth.cpp (also Button2, Button3)
+  void Button4Click();        // simulators/drain.cpp
+  void Button5Click();        // simulators/trade_series.cpp
+  void RadioButton1Click();   // simulators/risk_mode.cpp
+  void RadioButton2Click();   // simulators/risk_mode.cpp
+  void RadioButton3Click();   // simulators/risk_mode.cpp
+  void RadioButton4Click();   // simulators/risk_mode.cpp
+  void RadioButton31Click();  // simulators/risk_mode.cpp
+  void RadioButton32Click();  // simulators/risk_mode.cpp
+};
+
+}  // namespace tiramon
