@@ -55,7 +55,10 @@ struct TMemo {
   int caretLine = 0;  // the line the caret is on, which the view keeps visible
   bool visible = true;
 
-  void Clear() { lines.clear(); caretLine = 0; }
+  void Clear() {
+    lines.clear();
+    caretLine = 0;
+  }
   void Add(std::string line) { lines.push_back(std::move(line)); }
 };
 

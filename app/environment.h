@@ -14,7 +14,7 @@ struct Environment {
   std::string statusUrl;                // empty: the build's configured address
   std::string quotesUrl;                // empty: the build's configured address
 
-  std::function<void()> processEvents;                        // run pending window events
+  std::function<void()> processEvents;                      // run pending window events
   std::function<void(const std::string&)> copyToClipboard;  // put plain text on the clipboard
   std::function<void(const std::string&)> openWebPage;      // open in the default browser
 

@@ -107,7 +107,7 @@ class TForm1 {
   TLabel Label7;
   TEdit edt_Kapital2;
   TLabel Label9;
-  TLabel Label8;    // hidden, labels edt_count2
+  TLabel Label8;     // hidden, labels edt_count2
   TEdit edt_count2;  // hidden; read and not used
   TGroupBox GroupBox3;
   TRadioButton RadioButton3;
@@ -159,35 +159,36 @@ class TForm1 {
   Environment environment;
 
   // ---- Handlers -----------------------------------------------------------------------------
-  void FormCreate();                   // app/shell.cpp
-  void FormShow();                     // app/first_show.cpp
+  void FormCreate();                    // app/shell.cpp
+  void FormShow();                      // app/first_show.cpp
   void FormCloseQuery(bool& canClose);  // app/shell.cpp
-  void N6Click();                      // app/shell.cpp
-  void N3Click();                      // app/shell.cpp
-  void lbl30Click();                   // app/about.cpp
-  void Image1Click();                  // app/about.cpp
-  void Image2Click();                  // app/about.cpp
-  void Image3Click();                  // app/about.cpp
-  void Image4Click();                  // app/about.cpp
-  void Image5Click();                  // app/about.cpp
-  void Image6Click();                  // app/about.cpp
+  void N6Click();                       // app/shell.cpp
+  void N3Click();                       // app/shell.cpp
+  void lbl30Click();                    // app/about.cpp
+  void Image1Click();                   // app/about.cpp
+  void Image2Click();                   // app/about.cpp
+  void Image3Click();                   // app/about.cpp
+  void Image4Click();                   // app/about.cpp
+  void Image5Click();                   // app/about.cpp
+  void Image6Click();                   // app/about.cpp
 
   void Button9Click();  // quotes/refresh.cpp
   // Text colour of a table row; nullopt keeps the list's normal colour.
-  std::optional<TColor> ListView1CustomDrawItem(const TListItem& item) const;  // quotes/indicator.cpp
-  TPanelDrawing StatusBar1DrawPanel() const;                                 // quotes/indicator.cpp
+  std::optional<TColor> ListView1CustomDrawItem(
+      const TListItem& item) const;           // quotes/indicator.cpp
+  TPanelDrawing StatusBar1DrawPanel() const;  // quotes/indicator.cpp
 
-  void ListView1Click();                      // assistant/recalc.cpp
-  void ListView1DblClick();                   // assistant/direction.cpp
-  void RadioButton_BuyClick();                // assistant/direction.cpp
-  void RadioButton_sellClick();               // assistant/direction.cpp
-  void SpeedButton1Click();                   // assistant/clipboard.cpp
-  void SpeedButton2Click();                   // assistant/clipboard.cpp
-  void SpeedButton3Click();                   // assistant/clipboard.cpp
-  void SpeedButton4Click();                   // assistant/clipboard.cpp
-  void N5Click();                             // assistant/clipboard.cpp
-  void Edit_DepositKeyPress(char32_t& key);   // assistant/key_filters.cpp
-  void edit_lotKeyPress(char32_t& key);       // assistant/key_filters.cpp
+  void ListView1Click();                     // assistant/recalc.cpp
+  void ListView1DblClick();                  // assistant/direction.cpp
+  void RadioButton_BuyClick();               // assistant/direction.cpp
+  void RadioButton_sellClick();              // assistant/direction.cpp
+  void SpeedButton1Click();                  // assistant/clipboard.cpp
+  void SpeedButton2Click();                  // assistant/clipboard.cpp
+  void SpeedButton3Click();                  // assistant/clipboard.cpp
+  void SpeedButton4Click();                  // assistant/clipboard.cpp
+  void N5Click();                            // assistant/clipboard.cpp
+  void Edit_DepositKeyPress(char32_t& key);  // assistant/key_filters.cpp
+  void edit_lotKeyPress(char32_t& key);      // assistant/key_filters.cpp
 
   void Button1Click();        // simulators/growth.cpp (also Button2, Button3)
   void Button4Click();        // simulators/drain.cpp

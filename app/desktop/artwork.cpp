@@ -1,0 +1,61 @@
+#include "app/desktop/artwork.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace tiramon::desktop {
+namespace {
+
+QPixmap DrawIcon(int size) {
+  QPixmap pixmap(size, size);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  const qreal s = size;
+  // A rounded dark-blue tile with a rising green chart line and a gold coin.
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(0x1d, 0x35, 0x57));
+  p.drawRoundedRect(QRectF(0.5, 0.5, s - 1, s - 1), s * 0.18, s * 0.18);
+  QPainterPath line;
+  line.moveTo(s * 0.14, s * 0.78);
+  line.lineTo(s * 0.38, s * 0.55);
+  line.lineTo(s * 0.55, s * 0.66);
+  line.lineTo(s * 0.86, s * 0.28);
+  p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(QColor(0x3d, 0xdc, 0x84), qMax(1.5, s * 0.1), Qt::SolidLine, Qt::RoundCap,
+                Qt::RoundJoin));
+  p.drawPath(line);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(0xfc, 0xbf, 0x49));
+  p.drawEllipse(QPointF(s * 0.8, s * 0.24), s * 0.12, s * 0.12);
+  return pixmap;
+}
+
+}  // namespace
+
+QIcon ApplicationIcon() {
+  QIcon icon;
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) icon.addPixmap(DrawIcon(size));
+  return icon;
+}
+
+QPixmap IndicatorPicture(int index) {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  const bool available = index == 0;
+  p.setPen(Qt::NoPen);
+  p.setBrush(available ? QColor(0x16, 0xa3, 0x4a) : QColor(0xdc, 0x26, 0x26));
+  p.drawEllipse(QRectF(1, 1, 14, 14));
+  p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  if (available) {
+    p.drawPolyline(QPolygonF({QPointF(4.5, 8.5), QPointF(7, 11), QPointF(11.5, 5.5)}));
+  } else {
+    p.drawLine(QPointF(5, 5), QPointF(11, 11));
+    p.drawLine(QPointF(11, 5), QPointF(5, 11));
+  }
+  return pixmap;
+}
+
+}  // namespace tiramon::desktop

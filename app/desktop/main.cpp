@@ -1,0 +1,28 @@
+// Tiramon: a forex calculator that lives in the notification area.
+#include <QApplication>
+#include <QDir>
+#include <clocale>
+
+#include "app/desktop/main_window.h"
+#include "app/program_folder.h"
+#include "support/numtext.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QString::fromUtf8(tiramon::kApplicationTitle));
+  QApplication::setApplicationDisplayName(QString::fromUtf8(tiramon::kApplicationTitle));
+  // Hidden is not closed: the program keeps running in the tray until "Выход".
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  // Number texts start with the user's separators, as the first show expects to replace them.
+  std::setlocale(LC_NUMERIC, "");
+  tiramon::LoadLocaleMarks();
+  std::setlocale(LC_NUMERIC, "C");
+
+  tiramon::Environment environment;
+  environment.programFolder = tiramon::ChooseProgramFolder(
+      QDir(QApplication::applicationDirPath()).absolutePath().toStdString());
+  tiramon::desktop::MainWindow window(std::move(environment));
+  window.show();
+  return QApplication::exec();
+}

@@ -1,0 +1,239 @@
+// The layout of the six tabs: where each control of the window model sits and how it looks.
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "app/desktop/main_window.h"
+
+namespace tiramon::desktop {
+namespace {
+constexpr TColor kMemoBackground{0, 0, 0};
+}  // namespace
+
+QWidget* MainWindow::BuildAboutTab() {
+  TForm1& m = *model_;
+  auto* page = new QWidget;
+  QGroupBox* about = Group(page, "grp5", m.grp5, 10, 8, 330, 112);
+  Label(about, "lbl28", m.lbl28, 16, 18, 0, kLarge);
+  Label(about, "lbl29", m.lbl29, 16, 54, 0, kUnderline);
+  QLabel* link = Label(about, "lbl30", m.lbl30, 16, 80, 0, kUnderline);
+  OnClick(link, &TForm1::lbl30Click);
+
+  QGroupBox* single = Group(page, "GroupBox_Image5", TGroupBox{m.Image5.title}, 350, 8, 340, 112);
+  Picture(single, "Image5", m.Image5, ":/about/image5.jpg", 10, 24, 320, 78, &TForm1::Image5Click);
+
+  struct Panel {
+    const char* name;
+    const TImage* image;
+    const char* resource;
+    Handler click;
+  };
+  const Panel panels[] = {
+      {"Image1", &m.Image1, ":/about/image1.jpg", &TForm1::Image1Click},
+      {"Image2", &m.Image2, ":/about/image2.jpg", &TForm1::Image2Click},
+      {"Image3", &m.Image3, ":/about/image3.jpg", &TForm1::Image3Click},
+      {"Image4", &m.Image4, ":/about/image4.jpg", &TForm1::Image4Click},
+  };
+  for (int i = 0; i < 4; ++i) {
+    const int x = 10 + (i % 2) * 340;
+    const int y = 130 + (i / 2) * 260;
+    auto* frame = new QGroupBox(page);
+    frame->setObjectName(QString("Panel_%1").arg(panels[i].name));
+    frame->setGeometry(x, y, 330, 250);
+    auto* title = new QLabel(QString::fromStdString(panels[i].image->title), frame);
+    title->setObjectName(QString("Title_%1").arg(panels[i].name));
+    QFont bold = title->font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() * 1.2);
+    title->setFont(bold);
+    title->setGeometry(8, 8, 314, 26);
+    title->setAlignment(Qt::AlignCenter);
+    Picture(frame, panels[i].name, *panels[i].image, panels[i].resource, 8, 40, 314, 200,
+            panels[i].click);
+  }
+
+  QGroupBox* ads = Group(page, "Panel_Ads", m.Panel_Ads, 700, 8, 222, 630);
+  Label(ads, "Label_Ads", m.Label_Ads, 12, 26, 196, kBold)->setAlignment(Qt::AlignCenter);
+  Picture(ads, "Image6", m.Image6, ":/about/image6.jpg", 12, 54, 196, 560, &TForm1::Image6Click);
+  return page;
+}
+
+QWidget* MainWindow::BuildQuotesTab() {
+  TForm1& m = *model_;
+  auto* page = new QWidget;
+  QGroupBox* box = Group(page, "GroupBox11", TGroupBox{}, 10, 6, 910, 86);
+  Label(box, "Label52", m.Label52, 14, 18, 0, kBold);
+  lotEdit_ = Combo(box, "edit_lot", m.edit_lot, 200, 14, 80)->lineEdit();
+  lotEdit_->installEventFilter(this);
+  Label(box, "Label53", m.Label53, 292, 18);
+  Label(box, "Label55", m.Label55, 14, 52, 0, kBold);
+  Edit(box, "Edit8", m.Edit8, 200, 48, 80);
+  Label(box, "Label41", m.Label41, 292, 52);
+  Button(box, "Button9", m.Button9, 700, 22, 190, 44, &TForm1::Button9Click);
+
+  Table(page, 10, 100, 910, 510);
+  Label(page, "Label39", m.Label39, 12, 618);
+  Memo(page, "Memo_Back", m.Memo_Back, 0, 0, 10, 10, kMemoBackground);
+  return page;
+}
+
+QWidget* MainWindow::BuildAssistantTab() {
+  TForm1& m = *model_;
+  auto* page = new QWidget;
+
+  QGroupBox* pair = Group(page, "GroupBox12", m.GroupBox12, 10, 6, 450, 150);
+  Label(pair, "Label_Valuta", m.Label_Valuta, 16, 26, 420, kLarge);
+  Radio(pair, "RadioButton_Buy", m.RadioButton_Buy, 16, 80, 420, &TForm1::RadioButton_BuyClick);
+  Radio(pair, "RadioButton_sell", m.RadioButton_sell, 16, 110, 420, &TForm1::RadioButton_sellClick);
+
+  QGroupBox* deposit = Group(page, "GroupBox8", m.GroupBox8, 10, 164, 450, 350);
+  const Handler recalc = &TForm1::ListView1Click;
+  Label(deposit, "Label36", m.Label36, 16, 32, 0, kBold);
+  depositEdit_ = Edit(deposit, "Edit_Deposit", m.Edit_Deposit, 190, 28, 110, recalc);
+  depositEdit_->installEventFilter(this);
+  Label(deposit, "Label38", m.Label38, 306, 32, 0, kBold);
+  Label(deposit, "Label50", m.Label50, 16, 66, 0, kBold);
+  Combo(deposit, "ComboBox_Plecho", m.ComboBox_Plecho, 190, 62, 110, recalc);
+  Label(deposit, "Label54", m.Label54, 16, 102, 0, kBold);
+  Radio(deposit, "RadioButton11", m.RadioButton11, 30, 128, 150, recalc);
+  Combo(deposit, "ComboBox_Lot", m.ComboBox_Lot, 190, 128, 110, recalc);
+  Radio(deposit, "RadioButton9", m.RadioButton9, 30, 160, 150, recalc);
+  Combo(deposit, "ComboBox_LotProc", m.ComboBox_LotProc, 190, 160, 110, recalc);
+  Label(deposit, "Label49", m.Label49, 50, 198);
+  Edit(deposit, "Edit_ProcLot", m.Edit_ProcLot, 190, 194, 110);
+  CopyButton(deposit, "SpeedButton1", m.SpeedButton1, 306, 194, &TForm1::SpeedButton1Click);
+  Label(deposit, "Label51", m.Label51, 50, 230);
+  Edit(deposit, "Edit_ProcLot2", m.Edit_ProcLot2, 190, 226, 110);
+  CopyButton(deposit, "SpeedButton4", m.SpeedButton4, 306, 226, &TForm1::SpeedButton4Click);
+  Label(deposit, "Label42", m.Label42, 16, 274, 0, kBold);
+  Label(deposit, "Zalog", m.Zalog, 220, 274, 210, kBold);
+  Label(deposit, "Label45", m.Label45, 16, 306, 0, kBold);
+  Label(deposit, "Punkt", m.Punkt, 220, 306, 210, kBold);
+
+  QGroupBox* stops = Group(page, "GroupBox13", m.GroupBox13, 470, 6, 450, 350);
+  Label(stops, "Label35", m.Label35, 16, 32, 0, kBold);
+  Combo(stops, "ComboBox_los", m.ComboBox_los, 140, 28, 90, recalc);
+  Edit(stops, "Edit_Loss", m.Edit_Loss, 240, 28, 150);
+  CopyButton(stops, "SpeedButton3", m.SpeedButton3, 396, 28, &TForm1::SpeedButton3Click);
+  Label(stops, "Label44", m.Label44, 16, 66, 0, kBold);
+  Combo(stops, "ComboBox_Teik", m.ComboBox_Teik, 140, 62, 90, recalc);
+  Edit(stops, "Edit_Teik", m.Edit_Teik, 240, 62, 150);
+  CopyButton(stops, "SpeedButton2", m.SpeedButton2, 396, 62, &TForm1::SpeedButton2Click);
+  Label(stops, "Label59", m.Label59, 16, 118, 0, kBold);
+  Label(stops, "Label_Loss", m.Label_Loss, 180, 118, 260);
+  Label(stops, "Label_Loss2", m.Label_Loss2, 180, 146, 260);
+  Label(stops, "Label43", m.Label43, 16, 190, 0, kBold);
+  Label(stops, "Label_Profit", m.Label_Profit, 180, 190, 260);
+  Label(stops, "Label34", m.Label34, 16, 240, 0, kBold);
+  Label(stops, "Soot", m.Soot, 240, 240, 190, kBold);
+
+  QGroupBox* warnings = Group(page, "GroupBox10", m.GroupBox10, 470, 364, 450, 150);
+  auto* memo = Memo(warnings, "Memo1", m.Memo1, 12, 24, 426, 112, TColor{255, 255, 255});
+  memo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  return page;
+}
+
+QWidget* MainWindow::BuildGrowthTab() {
+  TForm1& m = *model_;
+  auto* page = new QWidget;
+  Label(page, "Label5", m.Label5, 12, 8, 0, kLarge);
+  QGroupBox* params = Group(page, "grp1", m.grp1, 10, 48, 330, 350);
+  Label(params, "lbl1", m.lbl1, 14, 32, 0, kBold);
+  Edit(params, "edt_Kapital", m.edt_Kapital, 180, 28, 110);
+  Label(params, "lbl6", m.lbl6, 296, 32);
+  Label(params, "lbl3", m.lbl3, 14, 64, 0, kBold);
+  Edit(params, "edt_count", m.edt_count, 180, 60, 110);
+  Label(params, "Label46", m.Label46, 296, 64);
+  QGroupBox* risk = Group(params, "GroupBox1", m.GroupBox1, 10, 96, 310, 92);
+  Radio(risk, "RadioButton1", m.RadioButton1, 10, 24, 150, &TForm1::RadioButton1Click);
+  Edit(risk, "edit_risk", m.edit_risk, 170, 24, 110);
+  Label(risk, "Label11", m.Label11, 286, 28);
+  Radio(risk, "RadioButton2", m.RadioButton2, 10, 56, 150, &TForm1::RadioButton2Click);
+  Edit(risk, "edit_risk2", m.edit_risk2, 170, 56, 110);
+  Label(risk, "Label6", m.Label6, 286, 60);
+  Label(params, "Label1", m.Label1, 14, 202, 0, kBold);
+  Label(params, "Label2", m.Label2, 14, 232);
+  Edit(params, "edit_sootonoshenie", m.edit_sootonoshenie, 180, 228, 110);
+  Button(params, "Button1", m.Button1, 90, 280, 150, 40, &TForm1::Button1Click);
+  Memo(page, "mmo_lot", m.mmo_lot, 350, 10, 570, 628, kMemoBackground);
+  QGroupBox* notes = Group(page, "GroupBox7", m.GroupBox7, 10, 410, 330, 140);
+  Label(notes, "Label3", m.Label3, 14, 28, 0, kBold);
+  Label(notes, "Label32", m.Label32, 14, 58);
+  Label(notes, "Label4", m.Label4, 14, 84);
+  Label(notes, "Label33", m.Label33, 14, 106);
+  return page;
+}
+
+QWidget* MainWindow::BuildDrainTab() {
+  TForm1& m = *model_;
+  auto* page = new QWidget;
+  Label(page, "Label17", m.Label17, 12, 8, 0, kLarge);
+  QGroupBox* params = Group(page, "GroupBox2", m.GroupBox2, 10, 48, 330, 250);
+  Label(params, "Label7", m.Label7, 14, 32, 0, kBold);
+  Edit(params, "edt_Kapital2", m.edt_Kapital2, 180, 28, 110);
+  Label(params, "Label9", m.Label9, 296, 32);
+  Label(params, "Label8", m.Label8, 14, 64, 0, kBold);
+  Edit(params, "edt_count2", m.edt_count2, 180, 60, 110);
+  QGroupBox* risk = Group(params, "GroupBox3", m.GroupBox3, 10, 70, 310, 92);
+  Radio(risk, "RadioButton3", m.RadioButton3, 10, 24, 150, &TForm1::RadioButton3Click);
+  Edit(risk, "edit_riska1", m.edit_riska1, 170, 24, 110);
+  Label(risk, "Label15", m.Label15, 286, 28);
+  Radio(risk, "RadioButton4", m.RadioButton4, 10, 56, 150, &TForm1::RadioButton4Click);
+  Edit(risk, "edit_riska2", m.edit_riska2, 170, 56, 110);
+  Label(risk, "Label16", m.Label16, 286, 60);
+  Button(params, "Button4", m.Button4, 90, 186, 150, 40, &TForm1::Button4Click);
+  Label(page, "Label10", m.Label10, 14, 312);
+  Label(page, "Label12", m.Label12, 14, 336);
+  Label(page, "Label13", m.Label13, 14, 360);
+  // Two old buttons lie under the memo; they are never shown but still run the growth table.
+  Button(page, "Button2", m.Button2, 360, 20, 100, 30, &TForm1::Button1Click);
+  Button(page, "Button3", m.Button3, 360, 60, 100, 30, &TForm1::Button1Click);
+  Memo(page, "mmo_lot2", m.mmo_lot2, 350, 10, 570, 628, kMemoBackground);
+  QGroupBox* notes = Group(page, "GroupBox4", m.GroupBox4, 10, 400, 330, 190);
+  Label(notes, "Label14", m.Label14, 14, 28, 0, kBold);
+  Label(notes, "Label19", m.Label19, 14, 58);
+  Label(notes, "Label18", m.Label18, 14, 84);
+  Label(notes, "Label20", m.Label20, 14, 110);
+  Label(notes, "Label21", m.Label21, 14, 136);
+  Label(notes, "Label22", m.Label22, 14, 162);
+  return page;
+}
+
+QWidget* MainWindow::BuildSeriesTab() {
+  TForm1& m = *model_;
+  auto* page = new QWidget;
+  Label(page, "Label47", m.Label47, 12, 8, 0, kLarge);
+  QGroupBox* params = Group(page, "GroupBox5", m.GroupBox5, 10, 48, 330, 420);
+  Label(params, "Label23", m.Label23, 14, 32, 0, kBold);
+  Edit(params, "edt_Kapital3", m.edt_Kapital3, 180, 28, 110);
+  Label(params, "Label25", m.Label25, 296, 32);
+  Label(params, "Label24", m.Label24, 14, 64, 0, kBold);
+  Edit(params, "edt_count3", m.edt_count3, 180, 60, 110);
+  QGroupBox* risk = Group(params, "GroupBox6", m.GroupBox6, 10, 96, 310, 92);
+  Radio(risk, "RadioButton31", m.RadioButton31, 10, 24, 150, &TForm1::RadioButton31Click);
+  Edit(risk, "edit_risk3", m.edit_risk3, 170, 24, 110);
+  Label(risk, "Label30", m.Label30, 286, 28);
+  Radio(risk, "RadioButton32", m.RadioButton32, 10, 56, 150, &TForm1::RadioButton32Click);
+  Edit(risk, "edit_risk3a", m.edit_risk3a, 170, 56, 110);
+  Label(risk, "Label31", m.Label31, 286, 60);
+  Label(params, "Label26", m.Label26, 14, 202, 0, kBold);
+  Label(params, "Label27", m.Label27, 14, 232);
+  Edit(params, "edit_sootonoshenie3", m.edit_sootonoshenie3, 180, 228, 110);
+  Label(params, "Label28", m.Label28, 14, 268, 0, kBold);
+  Edit(params, "kol_prib3", m.kol_prib3, 220, 264, 70);
+  Label(params, "Label29", m.Label29, 296, 268);
+  Check(params, "CheckBox_Real", m.CheckBox_Real, 14, 304, 300);
+  Button(params, "Button5", m.Button5, 90, 350, 150, 40, &TForm1::Button5Click);
+  Memo(page, "mmo_lot3", m.mmo_lot3, 350, 10, 570, 628, kMemoBackground);
+  QGroupBox* notes = Group(page, "GroupBox9", m.GroupBox9, 10, 480, 330, 140);
+  Label(notes, "Label62", m.Label62, 14, 30);
+  Label(notes, "Label65", m.Label65, 14, 56);
+  Label(notes, "Label66", m.Label66, 14, 82);
+  Label(notes, "Label67", m.Label67, 14, 108);
+  return page;
+}
+
+}  // namespace tiramon::desktop

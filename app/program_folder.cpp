@@ -1,0 +1,28 @@
+#include "app/program_folder.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <system_error>
+
+namespace tiramon {
+
+std::filesystem::path ChooseProgramFolder(const std::filesystem::path& executableFolder) {
+  if (!executableFolder.empty() && ::access(executableFolder.c_str(), W_OK | X_OK) == 0) {
+    return executableFolder;
+  }
+  std::filesystem::path data;
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') {
+    data = xdg;
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    data = std::filesystem::path(home) / ".local" / "share";
+  } else {
+    return executableFolder;
+  }
+  const std::filesystem::path folder = data / "tiramon";
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  return error ? executableFolder : folder;
+}
+
+}  // namespace tiramon
