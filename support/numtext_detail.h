@@ -1,0 +1,28 @@
+// The inner steps of the number texts, open to the tests: the rounded decimal digit string both
+// formatters start from, and the choice of a one-character separator from what the locale gives.
+#pragma once
+
+#include <string>
+
+namespace tiramon::numtext_detail {
+
+// A magnitude as 0.d1d2d3... x 10^exponent, already cut and rounded; digits holds no trailing
+// zeros and is empty for zero. negative is false whenever digits is empty.
+struct DecimalDigits {
+  std::string digits;
+  int exponent = 0;
+  bool negative = false;
+};
+
+// Digits without any limit on decimals (only the precision cuts).
+inline constexpr long long kAnyDecimals = 1LL << 40;
+
+// The first 18 significant digits of value, cut after min(exponent + decimals, precision) digits
+// and rounded half away from zero on the decimal string. value must be finite.
+DecimalDigits MakeDecimalDigits(long double value, int precision, long long decimals);
+
+// The separator a locale string stands for: its only byte when it has one byte, a plain space
+// for the multi-byte spaces some locales group digits with, fallback otherwise.
+char SeparatorFromLocale(const char* text, char fallback);
+
+}  // namespace tiramon::numtext_detail

@@ -1,0 +1,285 @@
+// Writing results: the rounded decimal digit string, the general form and the pattern form.
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "support/numtext.h"
+#include "support/numtext_detail.h"
+
+namespace tiramon {
+
+namespace numtext_detail {
+
+namespace {
+
+constexpr int kSignificantDigits = 18;
+
+// The 18 correctly rounded significant digits of a finite, normal, positive magnitude, and the
+// exponent E of 0.d1d2... x 10^E. The C library rounds them correctly; only the digits and the
+// exponent are read from its text, so the locale's decimal point does not matter.
+int FirstDigits(long double magnitude, char (&digits)[kSignificantDigits]) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.17Le", magnitude);
+  const char* p = buffer;
+  int count = 0;
+  for (; *p != '\0' && *p != 'e'; ++p) {
+    if (*p >= '0' && *p <= '9' && count < kSignificantDigits) digits[count++] = *p;
+  }
+  int exponent = 0;
+  if (*p == 'e') {
+    ++p;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    for (; *p >= '0' && *p <= '9'; ++p) exponent = exponent * 10 + (*p - '0');
+    if (negative) exponent = -exponent;
+  }
+  return exponent + 1;
+}
+
+}  // namespace
+
+DecimalDigits MakeDecimalDigits(long double value, int precision, long long decimals) {
+  DecimalDigits result;
+  const int kind = std::fpclassify(value);
+  if (kind == FP_ZERO || kind == FP_SUBNORMAL || kind == FP_NAN || kind == FP_INFINITE) {
+    return result;
+  }
+  char digits[kSignificantDigits];
+  const int exponent = FirstDigits(std::fabs(value), digits);
+  const long long wanted = static_cast<long long>(exponent) + decimals;
+  if (wanted < 0) return result;
+  const int keep =
+      static_cast<int>(std::min<long long>(wanted, std::min(precision, kSignificantDigits)));
+  std::string kept(digits, static_cast<std::size_t>(keep));
+  int finalExponent = exponent;
+  if (keep < kSignificantDigits && digits[keep] >= '5') {
+    // One unit up in the last kept place, carrying to the left.
+    int i = keep - 1;
+    while (i >= 0 && kept[static_cast<std::size_t>(i)] == '9') {
+      kept[static_cast<std::size_t>(i)] = '0';
+      --i;
+    }
+    if (i >= 0) {
+      ++kept[static_cast<std::size_t>(i)];
+    } else {
+      kept.insert(kept.begin(), '1');
+      ++finalExponent;
+    }
+  }
+  const std::size_t last = kept.find_last_not_of('0');
+  if (last == std::string::npos) return result;
+  kept.resize(last + 1);
+  result.digits = std::move(kept);
+  result.exponent = finalExponent;
+  result.negative = value < 0;
+  return result;
+}
+
+}  // namespace numtext_detail
+
+namespace {
+
+using numtext_detail::DecimalDigits;
+using numtext_detail::MakeDecimalDigits;
+
+constexpr int kGeneralPrecision = 15;
+constexpr int kPatternPrecision = 18;
+constexpr long double kPatternLimit = 1e18L;
+
+// Infinities and NaNs cannot come out of trapped arithmetic, but a formatter must still write
+// something readable rather than a digit string of garbage.
+bool WriteNonFinite(long double value, std::string& out) {
+  if (std::isnan(value)) {
+    out = "NAN";
+    return true;
+  }
+  if (std::isinf(value)) {
+    out = value < 0 ? "-INF" : "INF";
+    return true;
+  }
+  return false;
+}
+
+void AppendInt(std::string& out, int value) {
+  char buffer[16];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  out.append(buffer, end);
+}
+
+// One piece of a pattern, in the order written (a pattern ends at its first ";").
+struct PatternToken {
+  enum Kind { kIntPlaceholder, kFracPlaceholder, kPoint, kLiteral } kind;
+  int index = 0;               // placeholder number, counted from the left within its side
+  std::string_view text = {};  // literal text
+};
+
+struct PatternLayout {
+  std::vector<PatternToken> tokens;
+  int intPlaceholders = 0;
+  int fracPlaceholders = 0;
+  int requiredInt = 0;
+  int requiredFrac = 0;
+  bool grouping = false;
+  bool hasPoint = false;
+};
+
+PatternLayout ReadPattern(std::string_view pattern) {
+  PatternLayout layout;
+  int firstIntZero = -1;
+  std::size_t pos = 0;
+  while (pos < pattern.size()) {
+    const char c = pattern[pos];
+    if (c == ';') break;
+    if (c == '\'' || c == '"') {
+      std::size_t close = pattern.find(c, pos + 1);
+      if (close == std::string_view::npos) close = pattern.size();
+      layout.tokens.push_back(
+          {PatternToken::kLiteral, 0, pattern.substr(pos + 1, close - pos - 1)});
+      pos = close + 1;
+      continue;
+    }
+    if (c == '0' || c == '#') {
+      if (!layout.hasPoint) {
+        if (c == '0' && firstIntZero < 0) firstIntZero = layout.intPlaceholders;
+        layout.tokens.push_back({PatternToken::kIntPlaceholder, layout.intPlaceholders++});
+      } else {
+        layout.tokens.push_back({PatternToken::kFracPlaceholder, layout.fracPlaceholders++});
+        if (c == '0') layout.requiredFrac = layout.fracPlaceholders;
+      }
+    } else if (c == '.' && !layout.hasPoint) {
+      layout.hasPoint = true;
+      layout.tokens.push_back({PatternToken::kPoint});
+    } else if (c == ',') {
+      layout.grouping = true;
+    } else {
+      layout.tokens.push_back({PatternToken::kLiteral, 0, pattern.substr(pos, 1)});
+    }
+    ++pos;
+  }
+  if (firstIntZero >= 0) layout.requiredInt = layout.intPlaceholders - firstIntZero;
+  return layout;
+}
+
+// Writes the integer digits from..to (inclusive) with the group marks that follow them.
+void AppendIntDigits(std::string& out, const std::string& digits, int from, int to, bool grouping) {
+  const int length = static_cast<int>(digits.size());
+  for (int j = from; j <= to; ++j) {
+    out += digits[static_cast<std::size_t>(j)];
+    const int remaining = length - 1 - j;
+    if (grouping && remaining > 0 && remaining % 3 == 0) out += ThousandsMark;
+  }
+}
+
+}  // namespace
+
+std::string FormatGeneral(long double value) {
+  std::string out;
+  if (WriteNonFinite(value, out)) return out;
+  const DecimalDigits d = MakeDecimalDigits(value, kGeneralPrecision, numtext_detail::kAnyDecimals);
+  if (d.digits.empty()) return "0";
+  const int count = static_cast<int>(d.digits.size());
+  out.reserve(static_cast<std::size_t>(count) + 24);
+  if (d.negative) out += '-';
+  const int e = d.exponent;
+  if (e > kGeneralPrecision || e < -3) {
+    out += d.digits[0];
+    if (count > 1) {
+      out += DecimalMark;
+      out.append(d.digits, 1);
+    }
+    out += 'E';
+    AppendInt(out, e - 1);
+  } else if (e <= 0) {
+    out += '0';
+    out += DecimalMark;
+    out.append(static_cast<std::size_t>(-e), '0');
+    out += d.digits;
+  } else if (count <= e) {
+    out += d.digits;
+    out.append(static_cast<std::size_t>(e - count), '0');
+  } else {
+    out.append(d.digits, 0, static_cast<std::size_t>(e));
+    out += DecimalMark;
+    out.append(d.digits, static_cast<std::size_t>(e));
+  }
+  return out;
+}
+
+std::string FormatPattern(std::string_view pattern, long double value) {
+  std::string out;
+  if (WriteNonFinite(value, out)) return out;
+  if (std::fabs(value) >= kPatternLimit) return FormatGeneral(value);
+  const PatternLayout layout = ReadPattern(pattern);
+  if (layout.tokens.empty()) return FormatGeneral(value);
+
+  const DecimalDigits d = MakeDecimalDigits(value, kPatternPrecision, layout.fracPlaceholders);
+  const int count = static_cast<int>(d.digits.size());
+  // Split the rounded value at the point; fraction digits never exceed the maximum decimals.
+  std::string intDigits;
+  std::string fracDigits;
+  if (d.exponent > 0) {
+    intDigits.assign(d.digits, 0, static_cast<std::size_t>(std::min(d.exponent, count)));
+    if (count < d.exponent) intDigits.append(static_cast<std::size_t>(d.exponent - count), '0');
+    if (count > d.exponent) fracDigits.assign(d.digits, static_cast<std::size_t>(d.exponent));
+  } else if (count > 0) {
+    fracDigits.assign(static_cast<std::size_t>(-d.exponent), '0');
+    fracDigits += d.digits;
+  }
+  if (static_cast<int>(intDigits.size()) < layout.requiredInt) {
+    intDigits.insert(0, static_cast<std::size_t>(layout.requiredInt) - intDigits.size(), '0');
+  }
+  if (static_cast<int>(fracDigits.size()) < layout.requiredFrac) {
+    fracDigits.append(static_cast<std::size_t>(layout.requiredFrac) - fracDigits.size(), '0');
+  }
+
+  out.reserve(intDigits.size() * 2 + fracDigits.size() + pattern.size() + 2);
+  if (d.negative) out += '-';
+  const int length = static_cast<int>(intDigits.size());
+  // Digits beyond the placeholders all go to the first one; missing ones leave '#' empty.
+  const int offset = length - layout.intPlaceholders;
+  bool intWritten = false;
+  for (const PatternToken& token : layout.tokens) {
+    switch (token.kind) {
+      case PatternToken::kIntPlaceholder: {
+        const int j = offset + token.index;
+        if (token.index == 0) {
+          AppendIntDigits(out, intDigits, 0, j, layout.grouping);
+        } else if (j >= 0) {
+          AppendIntDigits(out, intDigits, j, j, layout.grouping);
+        }
+        intWritten = true;
+        break;
+      }
+      case PatternToken::kPoint:
+        if (layout.intPlaceholders == 0) {
+          AppendIntDigits(out, intDigits, 0, length - 1, layout.grouping);
+          intWritten = true;
+        }
+        break;
+      case PatternToken::kFracPlaceholder:
+        if (token.index < static_cast<int>(fracDigits.size())) {
+          if (token.index == 0) out += DecimalMark;
+          out += fracDigits[static_cast<std::size_t>(token.index)];
+        }
+        break;
+      case PatternToken::kLiteral:
+        out += token.text;
+        break;
+    }
+  }
+  // A pattern of literals only: the number follows them.
+  if (!intWritten) AppendIntDigits(out, intDigits, 0, length - 1, layout.grouping);
+  return out;
+}
+
+std::string IntegerToText(std::int32_t value) {
+  char buffer[16];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  return std::string(buffer, end);
+}
+
+}  // namespace tiramon
