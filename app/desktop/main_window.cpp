@@ -33,6 +33,9 @@
 #include "app/desktop/error_box.h"
 #include "app/desktop/jpeg_image.h"
 
+// The pictures are compiled into this static library; their registration must be pulled in.
+static void InitAssets() { Q_INIT_RESOURCE(assets); }
+
 namespace tiramon::desktop {
 namespace {
 
@@ -112,6 +115,7 @@ MainWindow::MainWindow(Environment environment, TrayMode trayMode) {
   environment.quitApplication = [] { QApplication::quit(); };
 
   model_ = std::make_unique<TForm1>(std::move(environment));
+  InitAssets();
   BuildWindow();
   BuildTray();
   RunHandler([this] { model_->FormCreate(); });
