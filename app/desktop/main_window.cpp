@@ -60,6 +60,10 @@ class IndicatorPanel : public QWidget {
   IndicatorPanel(const TForm1& model, QWidget* parent) : QWidget(parent), model_(model) {
     setObjectName("StatusBar1Panel0");
     setFixedSize(200, 20);
+    // Both indicator texts fit the 200-pixel panel beside the picture.
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
   }
 
  protected:
@@ -555,7 +559,7 @@ QTableWidget* MainWindow::Table(QWidget* parent, int x, int y, int w, int h) {
   table->verticalHeader()->setDefaultSectionSize(20);
   table->horizontalHeader()->setSectionsClickable(false);
   table->horizontalHeader()->setHighlightSections(false);
-  const int widths[] = {70, 68, 68, 62, 118, 86, 86, 86, 86, 86, 80};
+  const int widths[] = {62, 62, 62, 56, 132, 92, 90, 90, 90, 96, 62};
   for (int column = 0; column < table->columnCount() && column < 11; ++column) {
     table->setColumnWidth(column, widths[column]);
   }

@@ -89,29 +89,29 @@ QWidget* MainWindow::BuildAssistantTab() {
   Radio(pair, "RadioButton_Buy", m.RadioButton_Buy, 16, 80, 420, &TForm1::RadioButton_BuyClick);
   Radio(pair, "RadioButton_sell", m.RadioButton_sell, 16, 110, 420, &TForm1::RadioButton_sellClick);
 
-  QGroupBox* deposit = Group(page, "GroupBox8", m.GroupBox8, 10, 164, 450, 350);
+  QGroupBox* deposit = Group(page, "GroupBox8", m.GroupBox8, 10, 164, 450, 474);
   const Handler recalc = &TForm1::ListView1Click;
-  Label(deposit, "Label36", m.Label36, 16, 32, 0, kBold);
-  depositEdit_ = Edit(deposit, "Edit_Deposit", m.Edit_Deposit, 190, 28, 110, recalc);
+  Label(deposit, "Label36", m.Label36, 16, 36, 0, kBold);
+  depositEdit_ = Edit(deposit, "Edit_Deposit", m.Edit_Deposit, 190, 32, 110, recalc);
   depositEdit_->installEventFilter(this);
-  Label(deposit, "Label38", m.Label38, 306, 32, 0, kBold);
-  Label(deposit, "Label50", m.Label50, 16, 66, 0, kBold);
-  Combo(deposit, "ComboBox_Plecho", m.ComboBox_Plecho, 190, 62, 110, recalc);
-  Label(deposit, "Label54", m.Label54, 16, 102, 0, kBold);
-  Radio(deposit, "RadioButton11", m.RadioButton11, 30, 128, 150, recalc);
-  Combo(deposit, "ComboBox_Lot", m.ComboBox_Lot, 190, 128, 110, recalc);
-  Radio(deposit, "RadioButton9", m.RadioButton9, 30, 160, 150, recalc);
-  Combo(deposit, "ComboBox_LotProc", m.ComboBox_LotProc, 190, 160, 110, recalc);
-  Label(deposit, "Label49", m.Label49, 50, 198);
-  Edit(deposit, "Edit_ProcLot", m.Edit_ProcLot, 190, 194, 110);
-  CopyButton(deposit, "SpeedButton1", m.SpeedButton1, 306, 194, &TForm1::SpeedButton1Click);
-  Label(deposit, "Label51", m.Label51, 50, 230);
-  Edit(deposit, "Edit_ProcLot2", m.Edit_ProcLot2, 190, 226, 110);
-  CopyButton(deposit, "SpeedButton4", m.SpeedButton4, 306, 226, &TForm1::SpeedButton4Click);
-  Label(deposit, "Label42", m.Label42, 16, 274, 0, kBold);
-  Label(deposit, "Zalog", m.Zalog, 220, 274, 210, kBold);
-  Label(deposit, "Label45", m.Label45, 16, 306, 0, kBold);
-  Label(deposit, "Punkt", m.Punkt, 220, 306, 210, kBold);
+  Label(deposit, "Label38", m.Label38, 306, 36, 0, kBold);
+  Label(deposit, "Label50", m.Label50, 16, 78, 0, kBold);
+  Combo(deposit, "ComboBox_Plecho", m.ComboBox_Plecho, 190, 74, 110, recalc);
+  Label(deposit, "Label54", m.Label54, 16, 124, 0, kBold);
+  Radio(deposit, "RadioButton11", m.RadioButton11, 30, 154, 150, recalc);
+  Combo(deposit, "ComboBox_Lot", m.ComboBox_Lot, 190, 154, 110, recalc);
+  Radio(deposit, "RadioButton9", m.RadioButton9, 30, 194, 150, recalc);
+  Combo(deposit, "ComboBox_LotProc", m.ComboBox_LotProc, 190, 194, 110, recalc);
+  Label(deposit, "Label49", m.Label49, 50, 240);
+  Edit(deposit, "Edit_ProcLot", m.Edit_ProcLot, 190, 236, 110);
+  CopyButton(deposit, "SpeedButton1", m.SpeedButton1, 306, 236, &TForm1::SpeedButton1Click);
+  Label(deposit, "Label51", m.Label51, 50, 280);
+  Edit(deposit, "Edit_ProcLot2", m.Edit_ProcLot2, 190, 276, 110);
+  CopyButton(deposit, "SpeedButton4", m.SpeedButton4, 306, 276, &TForm1::SpeedButton4Click);
+  Label(deposit, "Label42", m.Label42, 16, 350, 0, kBold);
+  Label(deposit, "Zalog", m.Zalog, 220, 350, 210, kBold);
+  Label(deposit, "Label45", m.Label45, 16, 394, 0, kBold);
+  Label(deposit, "Punkt", m.Punkt, 220, 394, 210, kBold);
 
   QGroupBox* stops = Group(page, "GroupBox13", m.GroupBox13, 470, 6, 450, 350);
   Label(stops, "Label35", m.Label35, 16, 32, 0, kBold);
@@ -130,8 +130,8 @@ QWidget* MainWindow::BuildAssistantTab() {
   Label(stops, "Label34", m.Label34, 16, 240, 0, kBold);
   Label(stops, "Soot", m.Soot, 240, 240, 190, kBold);
 
-  QGroupBox* warnings = Group(page, "GroupBox10", m.GroupBox10, 470, 364, 450, 150);
-  auto* memo = Memo(warnings, "Memo1", m.Memo1, 12, 24, 426, 112, TColor{255, 255, 255});
+  QGroupBox* warnings = Group(page, "GroupBox10", m.GroupBox10, 470, 364, 450, 274);
+  auto* memo = Memo(warnings, "Memo1", m.Memo1, 12, 28, 426, 230, TColor{255, 255, 255});
   memo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   return page;
 }
@@ -158,7 +158,7 @@ QWidget* MainWindow::BuildGrowthTab() {
   Label(params, "Label2", m.Label2, 14, 232);
   Edit(params, "edit_sootonoshenie", m.edit_sootonoshenie, 180, 228, 110);
   Button(params, "Button1", m.Button1, 90, 280, 150, 40, &TForm1::Button1Click);
-  Memo(page, "mmo_lot", m.mmo_lot, 350, 10, 570, 628, kMemoBackground);
+  Memo(page, "mmo_lot", m.mmo_lot, 350, 48, 570, 590, kMemoBackground);
   QGroupBox* notes = Group(page, "GroupBox7", m.GroupBox7, 10, 410, 330, 140);
   Label(notes, "Label3", m.Label3, 14, 28, 0, kBold);
   Label(notes, "Label32", m.Label32, 14, 58);
@@ -189,9 +189,9 @@ QWidget* MainWindow::BuildDrainTab() {
   Label(page, "Label12", m.Label12, 14, 336);
   Label(page, "Label13", m.Label13, 14, 360);
   // Two old buttons lie under the memo; they are never shown but still run the growth table.
-  Button(page, "Button2", m.Button2, 360, 20, 100, 30, &TForm1::Button1Click);
-  Button(page, "Button3", m.Button3, 360, 60, 100, 30, &TForm1::Button1Click);
-  Memo(page, "mmo_lot2", m.mmo_lot2, 350, 10, 570, 628, kMemoBackground);
+  Button(page, "Button2", m.Button2, 360, 60, 100, 30, &TForm1::Button1Click);
+  Button(page, "Button3", m.Button3, 360, 100, 100, 30, &TForm1::Button1Click);
+  Memo(page, "mmo_lot2", m.mmo_lot2, 350, 48, 570, 590, kMemoBackground);
   QGroupBox* notes = Group(page, "GroupBox4", m.GroupBox4, 10, 400, 330, 190);
   Label(notes, "Label14", m.Label14, 14, 28, 0, kBold);
   Label(notes, "Label19", m.Label19, 14, 58);
@@ -223,11 +223,11 @@ QWidget* MainWindow::BuildSeriesTab() {
   Label(params, "Label27", m.Label27, 14, 232);
   Edit(params, "edit_sootonoshenie3", m.edit_sootonoshenie3, 180, 228, 110);
   Label(params, "Label28", m.Label28, 14, 268, 0, kBold);
-  Edit(params, "kol_prib3", m.kol_prib3, 220, 264, 70);
+  Edit(params, "kol_prib3", m.kol_prib3, 236, 264, 54);
   Label(params, "Label29", m.Label29, 296, 268);
   Check(params, "CheckBox_Real", m.CheckBox_Real, 14, 304, 300);
   Button(params, "Button5", m.Button5, 90, 350, 150, 40, &TForm1::Button5Click);
-  Memo(page, "mmo_lot3", m.mmo_lot3, 350, 10, 570, 628, kMemoBackground);
+  Memo(page, "mmo_lot3", m.mmo_lot3, 350, 48, 570, 590, kMemoBackground);
   QGroupBox* notes = Group(page, "GroupBox9", m.GroupBox9, 10, 480, 330, 140);
   Label(notes, "Label62", m.Label62, 14, 30);
   Label(notes, "Label65", m.Label65, 14, 56);

@@ -8,10 +8,16 @@ font=/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf
 
 # $1 file, $2 size, $3 gradient, $4 polyline points, $5 line colour, $6 caption
 chart() {
+  # The line is drawn segment by segment: ImageMagick's polyline adds a stray closing stroke.
+  local segments=() previous="" point
+  for point in $4; do
+    [ -n "$previous" ] && segments+=(-draw "line $previous $point")
+    previous=$point
+  done
   convert -size "$2" "gradient:$3" \
     -stroke '#ffffff40' -strokewidth 1 \
     -draw "line 0,50 2000,50" -draw "line 0,100 2000,100" -draw "line 0,150 2000,150" \
-    -fill none -stroke "$5" -strokewidth 4 -draw "polyline $4" \
+    -fill none -stroke "$5" -strokewidth 4 "${segments[@]}" \
     -stroke none -fill white -font "$font" -pointsize 22 -gravity southeast \
     -annotate +12+10 "$6" -quality 88 "$out/$1"
 }
