@@ -69,6 +69,9 @@ class IndicatorPanel : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override {
     const TPanelDrawing drawing = model_.StatusBar1DrawPanel();
+    // What was last painted, for tests that look at the panel as a user does.
+    setProperty("paintedText", Q(drawing.text));
+    setProperty("paintedImage", drawing.imageIndex);
     QPainter painter(this);
     painter.drawPixmap(drawing.imageX, drawing.imageY, IndicatorPicture(drawing.imageIndex));
     painter.setPen(ToQColor(drawing.fontColor));

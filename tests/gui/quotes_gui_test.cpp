@@ -1,0 +1,132 @@
+// The quote table and the status panel as a user sees them, and the assistant following a pick
+// from the table.
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableWidget>
+
+#include "tests/gui/gui_fixture.h"
+
+namespace tiramon::desktop {
+namespace {
+
+std::string SamplePage() {
+  QFile page(QString(TIRAMON_TEST_DATA) + "/quotes_majors.html");
+  EXPECT_TRUE(page.open(QIODevice::ReadOnly));
+  return page.readAll().toStdString();
+}
+
+int RowOf(QTableWidget* table, const QString& pair) {
+  for (int row = 0; row < table->rowCount(); ++row) {
+    if (table->item(row, 0)->text() == pair) return row;
+  }
+  ADD_FAILURE() << "no row " << pair.toStdString();
+  return 0;
+}
+
+QString Painted(QWidget* panel) {
+  panel->grab();  // paints it
+  return panel->property("paintedText").toString();
+}
+
+QColor TextColour(QWidget* widget) { return widget->palette().color(QPalette::WindowText); }
+
+TEST_F(GuiTest, TableRowsAreColouredByTheirRelationToTheDollar) {
+  WriteCache(SamplePage());
+  Open();
+  auto* table = Find<QTableWidget>("ListView1");
+  struct Case {
+    const char* pair;
+    QColor colour;  // invalid: the list's normal colour
+  };
+  for (const Case& c : {Case{"EUR/USD", QColor(0, 128, 0)}, Case{"GBP/USD", QColor(0, 128, 0)},
+                        Case{"USD/JPY", QColor(0, 0, 255)}, Case{"USD/CHF", QColor(0, 0, 255)},
+                        Case{"EUR/GBP", QColor()}}) {
+    SCOPED_TRACE(c.pair);
+    const int row = RowOf(table, c.pair);
+    for (int column : {0, 3, 10}) {
+      const QBrush brush = table->item(row, column)->foreground();
+      if (c.colour.isValid()) {
+        EXPECT_EQ(brush.color(), c.colour);
+      } else {
+        EXPECT_EQ(brush.style(), Qt::NoBrush);
+      }
+    }
+  }
+  EXPECT_EQ(table->item(RowOf(table, "EUR/USD"), 1)->text(), "1.12340");
+  EXPECT_EQ(table->item(RowOf(table, "EUR/USD"), 5)->text(), "224.68 (0.4)");
+}
+
+TEST_F(GuiTest, StatusPanelShowsUnavailableUntilLiveQuotesArrive) {
+  WriteCache(SamplePage());
+  MainWindow& window = Open();
+  QWidget* panel = Find<QWidget>("StatusBar1Panel0");
+  EXPECT_EQ(Painted(panel), "Котировки валют недоступны");
+  EXPECT_EQ(panel->property("paintedImage").toInt(), 1);
+  window.model().QuotesAvailable = true;
+  EXPECT_EQ(Painted(panel), "Котировки валют доступны");
+  EXPECT_EQ(panel->property("paintedImage").toInt(), 0);
+}
+
+TEST_F(GuiTest, PickingARowAndSellingUpdatesTheAssistant) {
+  WriteCache(SamplePage());
+  Open();
+  auto* table = Find<QTableWidget>("ListView1");
+  Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
+  const int row = RowOf(table, "GBP/USD");
+  QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                    table->visualItemRect(table->item(row, 0)).center());
+  EXPECT_EQ(Find<QLabel>("Label_Valuta")->text(), "GBP/USD");
+  EXPECT_EQ(Find<QRadioButton>("RadioButton_Buy")->text(), "Покупка (ask): 1.30540");
+  EXPECT_EQ(Find<QRadioButton>("RadioButton_sell")->text(), "Продажа (bid): 1.30510");
+  EXPECT_EQ(Find<QLabel>("Zalog")->text(), "26.102");
+  EXPECT_EQ(Find<QLineEdit>("Edit_Loss")->text(), "1.30360");
+  EXPECT_EQ(Find<QLineEdit>("Edit_Teik")->text(), "1.31010");
+  EXPECT_EQ(Find<QLabel>("Soot")->text(), "3.3");
+  EXPECT_EQ(TextColour(Find<QLabel>("Label34")), QColor(0, 128, 0));
+
+  Find<QTabWidget>("PageControl1")->setCurrentIndex(2);
+  auto* sell = Find<QRadioButton>("RadioButton_sell");
+  QTest::mouseClick(sell, Qt::LeftButton, {}, QPoint(8, sell->height() / 2));  // on its mark
+  EXPECT_TRUE(sell->isChecked());
+  EXPECT_EQ(TextColour(sell), QColor(0, 0, 255));
+  EXPECT_EQ(TextColour(Find<QRadioButton>("RadioButton_Buy")), QColor(0, 0, 0));
+  EXPECT_EQ(Find<QLabel>("Zalog")->text(), "26.108");
+  EXPECT_EQ(Find<QLineEdit>("Edit_Loss")->text(), "1.30690");
+  EXPECT_EQ(Find<QLineEdit>("Edit_Teik")->text(), "1.30040");
+}
+
+TEST_F(GuiTest, DoubleClickBringsTheAssistantToTheFront) {
+  WriteCache(SamplePage());
+  Open();
+  auto* tabs = Find<QTabWidget>("PageControl1");
+  tabs->setCurrentIndex(1);
+  auto* table = Find<QTableWidget>("ListView1");
+  const QPoint where = table->visualItemRect(table->item(RowOf(table, "USD/JPY"), 0)).center();
+  QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, where);
+  QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, where);
+  EXPECT_EQ(tabs->currentIndex(), 2);
+  EXPECT_EQ(Find<QLabel>("Label_Valuta")->text(), "USD/JPY");
+}
+
+TEST_F(GuiTest, TypingADepositRecalculatesOnEveryKeystroke) {
+  WriteCache(SamplePage());
+  Open();
+  auto* deposit = Find<QLineEdit>("Edit_Deposit");
+  auto* loss = Find<QLabel>("Label_Loss");
+  deposit->setFocus();
+  deposit->selectAll();
+  QTest::keyClick(deposit, Qt::Key_Backspace);
+  QTest::keyClick(deposit, Qt::Key_2);
+  EXPECT_EQ(loss->text(), "15$ или 750%");
+  QTest::keyClick(deposit, Qt::Key_0);
+  EXPECT_EQ(loss->text(), "15$ или 75%");
+  QTest::keyClick(deposit, Qt::Key_0);
+  EXPECT_EQ(loss->text(), "15$ или 7.5%");
+}
+
+}  // namespace
+}  // namespace tiramon::desktop
