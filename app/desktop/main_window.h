@@ -91,6 +91,22 @@ class MainWindow : public QWidget {
   QLabel* Picture(QWidget* parent, const char* name, const TImage& image, const char* resource,
                   int x, int y, int w, int h, Handler onClick);
   QTableWidget* Table(QWidget* parent, int x, int y, int w, int h);
+
+  // One choice of a simulator's risk mode: its radio button, its amount and the amount's unit.
+  struct RiskRow {
+    const char* radioName;
+    TRadioButton& radio;
+    Handler onClick;
+    const char* editName;
+    TEdit& edit;
+    const char* unitName;
+    const TLabel& unit;
+  };
+  void RiskModeGroup(QWidget* parent, const char* name, const TGroupBox& box, int y,
+                     const RiskRow& percent, const RiskRow& money);
+  // A bold caption, its edit box and an optional unit label on one row of a parameter box.
+  void FieldRow(QWidget* parent, const char* labelName, const TLabel& label, const char* editName,
+                TEdit& edit, const char* unitName, const TLabel* unit, int y);
   void OnClick(QWidget* widget, Handler handler);
   void PullRadios();
   void EditedText(TEdit& edit, QLineEdit* widget, Handler onChange);

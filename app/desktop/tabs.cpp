@@ -13,6 +13,26 @@ namespace {
 constexpr TColor kMemoBackground{0, 0, 0};
 }  // namespace
 
+void MainWindow::RiskModeGroup(QWidget* parent, const char* name, const TGroupBox& box, int y,
+                               const RiskRow& percent, const RiskRow& money) {
+  QGroupBox* group = Group(parent, name, box, 10, y, 310, 92);
+  int rowY = 24;
+  for (const RiskRow* row : {&percent, &money}) {
+    Radio(group, row->radioName, row->radio, 10, rowY, 150, row->onClick);
+    Edit(group, row->editName, row->edit, 170, rowY, 110);
+    Label(group, row->unitName, row->unit, 286, rowY + 4);
+    rowY += 32;
+  }
+}
+
+void MainWindow::FieldRow(QWidget* parent, const char* labelName, const TLabel& label,
+                          const char* editName, TEdit& edit, const char* unitName,
+                          const TLabel* unit, int y) {
+  Label(parent, labelName, label, 14, y + 4, 0, kBold);
+  Edit(parent, editName, edit, 180, y, 110);
+  if (unit) Label(parent, unitName, *unit, 296, y + 4);
+}
+
 QWidget* MainWindow::BuildAboutTab() {
   TForm1& m = *model_;
   auto* page = new QWidget;
@@ -141,19 +161,13 @@ QWidget* MainWindow::BuildGrowthTab() {
   auto* page = new QWidget;
   Label(page, "Label5", m.Label5, 12, 8, 0, kLarge);
   QGroupBox* params = Group(page, "grp1", m.grp1, 10, 48, 330, 350);
-  Label(params, "lbl1", m.lbl1, 14, 32, 0, kBold);
-  Edit(params, "edt_Kapital", m.edt_Kapital, 180, 28, 110);
-  Label(params, "lbl6", m.lbl6, 296, 32);
-  Label(params, "lbl3", m.lbl3, 14, 64, 0, kBold);
-  Edit(params, "edt_count", m.edt_count, 180, 60, 110);
-  Label(params, "Label46", m.Label46, 296, 64);
-  QGroupBox* risk = Group(params, "GroupBox1", m.GroupBox1, 10, 96, 310, 92);
-  Radio(risk, "RadioButton1", m.RadioButton1, 10, 24, 150, &TForm1::RadioButton1Click);
-  Edit(risk, "edit_risk", m.edit_risk, 170, 24, 110);
-  Label(risk, "Label11", m.Label11, 286, 28);
-  Radio(risk, "RadioButton2", m.RadioButton2, 10, 56, 150, &TForm1::RadioButton2Click);
-  Edit(risk, "edit_risk2", m.edit_risk2, 170, 56, 110);
-  Label(risk, "Label6", m.Label6, 286, 60);
+  FieldRow(params, "lbl1", m.lbl1, "edt_Kapital", m.edt_Kapital, "lbl6", &m.lbl6, 28);
+  FieldRow(params, "lbl3", m.lbl3, "edt_count", m.edt_count, "Label46", &m.Label46, 60);
+  RiskModeGroup(params, "GroupBox1", m.GroupBox1, 96,
+                {"RadioButton1", m.RadioButton1, &TForm1::RadioButton1Click, "edit_risk",
+                 m.edit_risk, "Label11", m.Label11},
+                {"RadioButton2", m.RadioButton2, &TForm1::RadioButton2Click, "edit_risk2",
+                 m.edit_risk2, "Label6", m.Label6});
   Label(params, "Label1", m.Label1, 14, 202, 0, kBold);
   Label(params, "Label2", m.Label2, 14, 232);
   Edit(params, "edit_sootonoshenie", m.edit_sootonoshenie, 180, 228, 110);
@@ -172,18 +186,13 @@ QWidget* MainWindow::BuildDrainTab() {
   auto* page = new QWidget;
   Label(page, "Label17", m.Label17, 12, 8, 0, kLarge);
   QGroupBox* params = Group(page, "GroupBox2", m.GroupBox2, 10, 48, 330, 250);
-  Label(params, "Label7", m.Label7, 14, 32, 0, kBold);
-  Edit(params, "edt_Kapital2", m.edt_Kapital2, 180, 28, 110);
-  Label(params, "Label9", m.Label9, 296, 32);
-  Label(params, "Label8", m.Label8, 14, 64, 0, kBold);
-  Edit(params, "edt_count2", m.edt_count2, 180, 60, 110);
-  QGroupBox* risk = Group(params, "GroupBox3", m.GroupBox3, 10, 70, 310, 92);
-  Radio(risk, "RadioButton3", m.RadioButton3, 10, 24, 150, &TForm1::RadioButton3Click);
-  Edit(risk, "edit_riska1", m.edit_riska1, 170, 24, 110);
-  Label(risk, "Label15", m.Label15, 286, 28);
-  Radio(risk, "RadioButton4", m.RadioButton4, 10, 56, 150, &TForm1::RadioButton4Click);
-  Edit(risk, "edit_riska2", m.edit_riska2, 170, 56, 110);
-  Label(risk, "Label16", m.Label16, 286, 60);
+  FieldRow(params, "Label7", m.Label7, "edt_Kapital2", m.edt_Kapital2, "Label9", &m.Label9, 28);
+  FieldRow(params, "Label8", m.Label8, "edt_count2", m.edt_count2, nullptr, nullptr, 60);
+  RiskModeGroup(params, "GroupBox3", m.GroupBox3, 70,
+                {"RadioButton3", m.RadioButton3, &TForm1::RadioButton3Click, "edit_riska1",
+                 m.edit_riska1, "Label15", m.Label15},
+                {"RadioButton4", m.RadioButton4, &TForm1::RadioButton4Click, "edit_riska2",
+                 m.edit_riska2, "Label16", m.Label16});
   Button(params, "Button4", m.Button4, 90, 186, 150, 40, &TForm1::Button4Click);
   Label(page, "Label10", m.Label10, 14, 312);
   Label(page, "Label12", m.Label12, 14, 336);
@@ -207,18 +216,13 @@ QWidget* MainWindow::BuildSeriesTab() {
   auto* page = new QWidget;
   Label(page, "Label47", m.Label47, 12, 8, 0, kLarge);
   QGroupBox* params = Group(page, "GroupBox5", m.GroupBox5, 10, 48, 330, 420);
-  Label(params, "Label23", m.Label23, 14, 32, 0, kBold);
-  Edit(params, "edt_Kapital3", m.edt_Kapital3, 180, 28, 110);
-  Label(params, "Label25", m.Label25, 296, 32);
-  Label(params, "Label24", m.Label24, 14, 64, 0, kBold);
-  Edit(params, "edt_count3", m.edt_count3, 180, 60, 110);
-  QGroupBox* risk = Group(params, "GroupBox6", m.GroupBox6, 10, 96, 310, 92);
-  Radio(risk, "RadioButton31", m.RadioButton31, 10, 24, 150, &TForm1::RadioButton31Click);
-  Edit(risk, "edit_risk3", m.edit_risk3, 170, 24, 110);
-  Label(risk, "Label30", m.Label30, 286, 28);
-  Radio(risk, "RadioButton32", m.RadioButton32, 10, 56, 150, &TForm1::RadioButton32Click);
-  Edit(risk, "edit_risk3a", m.edit_risk3a, 170, 56, 110);
-  Label(risk, "Label31", m.Label31, 286, 60);
+  FieldRow(params, "Label23", m.Label23, "edt_Kapital3", m.edt_Kapital3, "Label25", &m.Label25, 28);
+  FieldRow(params, "Label24", m.Label24, "edt_count3", m.edt_count3, nullptr, nullptr, 60);
+  RiskModeGroup(params, "GroupBox6", m.GroupBox6, 96,
+                {"RadioButton31", m.RadioButton31, &TForm1::RadioButton31Click, "edit_risk3",
+                 m.edit_risk3, "Label30", m.Label30},
+                {"RadioButton32", m.RadioButton32, &TForm1::RadioButton32Click, "edit_risk3a",
+                 m.edit_risk3a, "Label31", m.Label31});
   Label(params, "Label26", m.Label26, 14, 202, 0, kBold);
   Label(params, "Label27", m.Label27, 14, 232);
   Edit(params, "edit_sootonoshenie3", m.edit_sootonoshenie3, 180, 228, 110);

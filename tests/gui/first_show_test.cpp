@@ -1,6 +1,5 @@
 // The first show fills every tab before the window is drawn, exactly once; an error anywhere in
 // it leaves the rest for the next show.
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -12,12 +11,6 @@
 
 namespace tiramon::desktop {
 namespace {
-
-std::string SamplePage() {
-  QFile page(QString(TIRAMON_TEST_DATA) + "/quotes_majors.html");
-  EXPECT_TRUE(page.open(QIODevice::ReadOnly));
-  return page.readAll().toStdString();
-}
 
 QStringList Lines(QPlainTextEdit* memo) { return memo->toPlainText().split('\n'); }
 

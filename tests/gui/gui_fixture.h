@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -70,6 +71,13 @@ class GuiTest : public ::testing::Test {
       EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
     }
     return *window_;
+  }
+
+  // The sample quotes page of the test data, 40 pairs among ordinary HTML.
+  static std::string SamplePage() {
+    std::ifstream page(std::string(TIRAMON_TEST_DATA) + "/quotes_majors.html", std::ios::binary);
+    EXPECT_TRUE(page.good());
+    return std::string(std::istreambuf_iterator<char>(page), {});
   }
 
   void WriteCache(const std::string& page) {

@@ -1,7 +1,6 @@
 // The quote table and the status panel as a user sees them, and the assistant following a pick
 // from the table.
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -12,12 +11,6 @@
 
 namespace tiramon::desktop {
 namespace {
-
-std::string SamplePage() {
-  QFile page(QString(TIRAMON_TEST_DATA) + "/quotes_majors.html");
-  EXPECT_TRUE(page.open(QIODevice::ReadOnly));
-  return page.readAll().toStdString();
-}
 
 int RowOf(QTableWidget* table, const QString& pair) {
   for (int row = 0; row < table->rowCount(); ++row) {

@@ -1,7 +1,6 @@
 // Renders each tab of the real window to a PNG when TIRAMON_SCREENSHOT_DIR names a folder, so a
 // change to the window can be looked at; skipped otherwise.
 #include <QDir>
-#include <QFile>
 #include <QTabWidget>
 
 #include "tests/gui/gui_fixture.h"
@@ -12,9 +11,7 @@ namespace {
 TEST_F(GuiTest, ScreenshotsOfEveryTab) {
   const QString folder = qEnvironmentVariable("TIRAMON_SCREENSHOT_DIR");
   if (folder.isEmpty()) GTEST_SKIP() << "set TIRAMON_SCREENSHOT_DIR to write screenshots";
-  QFile page(QString(TIRAMON_TEST_DATA) + "/quotes_majors.html");
-  ASSERT_TRUE(page.open(QIODevice::ReadOnly));
-  WriteCache(page.readAll().toStdString());
+  WriteCache(SamplePage());
   MainWindow& window = Open();
   ASSERT_TRUE(errors_.empty()) << errors_.front();
   QDir().mkpath(folder);
