@@ -1,0 +1,235 @@
+// "Обновить котировки": status file, live page or cache, then the table. The refresh runs on
+// the window's thread; while the status download pumps window events a second press of the
+// button is ignored, so one refresh never runs inside another.
+#include "quotes/refresh.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <set>
+
+#include "app/build_config.h"
+#include "app/unit1.h"
+#include "quotes/page_parser.h"
+#include "quotes/quote_table.h"
+#include "support/download.h"
+#include "support/http_client.h"
+#include "support/numtext.h"
+
+namespace tiramon {
+namespace quotes {
+namespace {
+
+constexpr std::size_t kWriteBlock = 64 * 1024;
+
+std::string FullPath(const std::filesystem::path& file) {
+  std::error_code ignored;
+  std::filesystem::path full = std::filesystem::absolute(file, ignored);
+  if (full.empty()) full = file;
+  return full.lexically_normal().string();
+}
+
+[[noreturn]] void ThrowFileError(const char* what, const std::filesystem::path& file, int error) {
+  throw InOutError(std::string(what) + " \"" + FullPath(file) + "\". " + std::strerror(error));
+}
+
+[[noreturn]] void ThrowCannotCreate(const std::filesystem::path& file, int error) {
+  ThrowFileError("Cannot create file", file, error);
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = ENOSPC;
+      return false;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// The forms whose refresh is running now.
+std::set<const TForm1*>& RunningRefreshes() {
+  static std::set<const TForm1*> running;
+  return running;
+}
+
+class RefreshGuard {
+ public:
+  explicit RefreshGuard(const TForm1* form) : form_(form) {
+    entered_ = RunningRefreshes().insert(form).second;
+  }
+  ~RefreshGuard() {
+    if (entered_) RunningRefreshes().erase(form_);
+  }
+  RefreshGuard(const RefreshGuard&) = delete;
+  RefreshGuard& operator=(const RefreshGuard&) = delete;
+  bool entered() const { return entered_; }
+
+ private:
+  const TForm1* form_;
+  bool entered_ = false;
+};
+
+}  // namespace
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') continue;
+    lines.emplace_back(text.substr(start, i - start));
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < text.size()) lines.emplace_back(text.substr(start));
+  return lines;
+}
+
+std::string NormalizeLineBreaks(std::string_view text) {
+  std::string result;
+  result.reserve(text.size() + text.size() / 32);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r') {
+      result += "\r\n";
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else if (c == '\n') {
+      result += "\r\n";
+    } else {
+      result += c;
+    }
+  }
+  return result;
+}
+
+bool IsGoAhead(const std::vector<std::string>& statusLines) {
+  if (statusLines.empty()) return false;
+  try {
+    ParseInteger(statusLines.front());
+    return true;
+  } catch (const ConversionError&) {
+    return false;
+  }
+}
+
+std::string ReadWholeFile(const std::filesystem::path& file) {
+  const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) ThrowFileError("Cannot open file", file, errno);
+  std::string text;
+  char block[64 * 1024];
+  for (;;) {
+    const ssize_t n = read(fd, block, sizeof block);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int error = errno;
+      close(fd);
+      ThrowFileError("Cannot open file", file, error);
+    }
+    if (n == 0) break;
+    text.append(block, static_cast<std::size_t>(n));
+  }
+  close(fd);
+  return text;
+}
+
+std::string ReadCacheFile(const std::filesystem::path& file) {
+  return NormalizeLineBreaks(ReadWholeFile(file));
+}
+
+void WriteCacheFile(const std::filesystem::path& file, std::string_view page,
+                    const std::function<void(std::size_t)>& afterBlock) {
+  // The half-written temporary goes away whatever stops the write.
+  struct Temporary {
+    std::string path;
+    int fd = -1;
+    bool renamed = false;
+    ~Temporary() {
+      if (fd >= 0) close(fd);
+      if (!renamed) unlink(path.c_str());
+    }
+  } temporary{file.string() + ".XXXXXX"};
+  temporary.fd = mkostemp(temporary.path.data(), O_CLOEXEC);
+  if (temporary.fd < 0) {
+    temporary.renamed = true;  // nothing was created
+    ThrowCannotCreate(file, errno);
+  }
+  fchmod(temporary.fd, 0644);  // as an ordinary new file would be; mkostemp makes it private
+
+  std::string text;
+  text.reserve(page.size() + 2);
+  text.append(page).append("\r\n");
+  for (std::size_t done = 0; done < text.size();) {
+    const std::size_t n = std::min(kWriteBlock, text.size() - done);
+    if (!WriteAll(temporary.fd, text.data() + done, n)) ThrowCannotCreate(file, errno);
+    done += n;
+    if (afterBlock) afterBlock(done);
+  }
+  if (fsync(temporary.fd) != 0) ThrowCannotCreate(file, errno);
+  const int fd = temporary.fd;
+  temporary.fd = -1;
+  if (close(fd) != 0) ThrowCannotCreate(file, errno);
+  if (rename(temporary.path.c_str(), file.c_str()) != 0) ThrowCannotCreate(file, errno);
+  temporary.renamed = true;
+}
+
+}  // namespace quotes
+
+void TForm1::Button9Click() {
+  quotes::RefreshGuard guard(this);
+  if (!guard.entered()) return;
+
+  QuotesAvailable = false;
+  const std::filesystem::path folder =
+      environment.programFolder.empty() ? std::filesystem::path(".") : environment.programFolder;
+  const std::string statusUrl =
+      environment.statusUrl.empty() ? build::kStatusUrl : environment.statusUrl;
+  const std::string quotesUrl =
+      environment.quotesUrl.empty() ? build::kQuotesUrl : environment.quotesUrl;
+
+  const std::filesystem::path statusFile = folder / quotes::kStatusFileName;
+  if (DownloadToFile(statusUrl, statusFile, environment.processEvents)) {
+    Memo_Back.lines = quotes::SplitLines(quotes::ReadWholeFile(statusFile));
+    QuotesAvailable = quotes::IsGoAhead(Memo_Back.lines);
+  }
+
+  if (ListView1.columns.size() > 4) {
+    ListView1.columns[4].caption = quotes::Column4Caption(edit_lot.text);
+  }
+  ListView1.items.clear();
+  ListView1.selectedIndex = -1;
+
+  std::string page;
+  {
+    HttpClient client;
+    client.userAgent = quotes::kPageUserAgent;
+    client.acceptLanguage = quotes::kPageLanguage;
+    client.followRedirects = true;
+    try {
+      page = client.FetchPageText(quotesUrl);
+    } catch (const std::exception&) {
+      // Any failure of the live page means the cache; the user hears of it only through the
+      // availability indicator.
+      QuotesAvailable = false;
+    }
+  }
+
+  const std::filesystem::path cacheFile = folder / quotes::kCacheFileName;
+  if (QuotesAvailable) {
+    quotes::WriteCacheFile(cacheFile, page);
+  } else {
+    page = quotes::ReadCacheFile(cacheFile);
+  }
+  Memo_Back.lines = quotes::SplitLines(page);
+  quotes::ParseQuotePage(*this, page);
+}
+
+}  // namespace tiramon

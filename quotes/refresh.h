@@ -1,0 +1,42 @@
+// The quote refresh: the status file decides whether the live quotes page may be shown; the
+// last live page used is kept in a cache file and shown whenever the live page cannot be.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tiramon::quotes {
+
+inline constexpr const char* kStatusFileName = "news.txt";
+inline constexpr const char* kCacheFileName = "kotirovki.dat";
+inline constexpr const char* kPageUserAgent = "Mozilla/4.0 (compatible; MSIE 5.5; Windows 98)";
+inline constexpr const char* kPageLanguage = "ru";
+
+// The lines of a text as the text buffer holds them: broken at CR LF, at a lone CR and at a lone
+// LF; a break at the very end starts no further line. Bytes, NUL included, are kept.
+std::vector<std::string> SplitLines(std::string_view text);
+
+// Every lone CR and every lone LF becomes CR LF.
+std::string NormalizeLineBreaks(std::string_view text);
+
+// The status text gives the go-ahead when its first line is a whole number.
+bool IsGoAhead(const std::vector<std::string>& statusLines);
+
+// The whole file as bytes. Throws InOutError `Cannot open file "<full path>". <reason>`.
+std::string ReadWholeFile(const std::filesystem::path& file);
+
+// The cache as the page text: the whole file with its line breaks made CR LF.
+std::string ReadCacheFile(const std::filesystem::path& file);
+
+// Replaces the cache with `page` followed by CR LF. The bytes go to a temporary file beside it
+// that is renamed over the cache only when complete, so a crash or a full disk keeps the
+// previous cache whole. Throws InOutError `Cannot create file "<full path>". <reason>`.
+// `afterBlock` (for tests) runs after each block written, with the bytes written so far.
+void WriteCacheFile(const std::filesystem::path& file, std::string_view page,
+                    const std::function<void(std::size_t)>& afterBlock = {});
+
+}  // namespace tiramon::quotes

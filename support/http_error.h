@@ -1,0 +1,44 @@
+// Failures of the page fetch. Every one of them derives from HttpError, so a caller that treats
+// all failures alike catches one type; the protocol error keeps what the server answered.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+namespace tiramon {
+
+// Any failure of a page fetch: name resolution, connection, transfer, a malformed or oversized
+// response, a target the client cannot reach.
+class HttpError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A connect, read or whole-fetch time limit ran out.
+class HttpTimeout : public HttpError {
+ public:
+  using HttpError::HttpError;
+};
+
+// The server answered, but not with a page: a status other than success or a redirect, or a
+// redirect the client was told not to follow.
+class HttpProtocolError : public HttpError {
+ public:
+  HttpProtocolError(int statusCode, std::string statusLine, std::string body)
+      : HttpError("HTTP error " + std::to_string(statusCode) + ": " + statusLine),
+        statusCode_(statusCode),
+        statusLine_(std::move(statusLine)),
+        body_(std::move(body)) {}
+
+  int statusCode() const { return statusCode_; }
+  const std::string& statusLine() const { return statusLine_; }
+  const std::string& body() const { return body_; }
+
+ private:
+  int statusCode_;
+  std::string statusLine_;
+  std::string body_;
+};
+
+}  // namespace tiramon

@@ -1,0 +1,219 @@
+// The status download through libcurl against canned servers on loopback: what replaces the
+// file and what leaves it alone, the request it sends, file errors, the proxy settings, and the
+// event pump that keeps the window alive during a slow transfer.
+#include "support/download.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/support/canned_server.h"
+#include "tests/support/test_files.h"
+
+namespace tiramon {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::CannedConnection;
+using testing::CannedServer;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+// No proxy of the machine running the tests may get between the download and the loopback
+// server; the settings come back afterwards.
+class DownloadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
+                             "ALL_PROXY", "no_proxy", "NO_PROXY"}) {
+      if (const char* value = std::getenv(name)) saved_[name] = value;
+      unsetenv(name);
+    }
+  }
+  void TearDown() override {
+    for (const char* name : {"http_proxy", "no_proxy"}) unsetenv(name);
+    for (const auto& [name, value] : saved_) setenv(name.c_str(), value.c_str(), 1);
+  }
+
+  std::map<std::string, std::string> saved_;
+  TempDir dir_;
+};
+
+CannedServer::Handler Answer(std::string bytes) {
+  return [bytes = std::move(bytes)](CannedConnection& c) {
+    if (c.ReadRequest()) c.Send(bytes);
+  };
+}
+
+TEST_F(DownloadTest, ReplacesTheFileOnlyWithACompleteNonEmpty200) {
+  struct Case {
+    const char* name;
+    std::string answer;
+    bool result;
+    std::optional<std::string> file;  // afterwards; nullopt: no file
+  } cases[] = {
+      {"200 with a body", "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\n1\r\n", true, "1\r\n"},
+      {"200 until close", "HTTP/1.0 200 OK\r\n\r\n42\nrest", true, "42\nrest"},
+      {"404 leaves the old file", "HTTP/1.1 404 Not Found\r\nContent-Length: 4\r\n\r\nnope", false,
+       "old"},
+      {"500 leaves the old file", "HTTP/1.1 500 Error\r\nContent-Length: 0\r\n\r\n", false, "old"},
+      {"no answer leaves the old file", "", false, "old"},
+      {"200 with an empty body leaves no file", "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n",
+       false, std::nullopt},
+      {"200 cut short leaves no file", "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\npartial",
+       false, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto file = dir_ / "news.txt";
+    WriteFile(file, "old");
+    CannedServer server(Answer(c.answer));
+    EXPECT_EQ(DownloadToFile(server.Url("/down/news.txt"), file, {}), c.result);
+    EXPECT_EQ(ReadFile(file), c.file);
+  }
+}
+
+TEST_F(DownloadTest, AnEndlessBodyStopsAtTheSizeCapAndLeavesNoFile) {
+  CannedServer server([](CannedConnection& c) {
+    if (!c.ReadRequest() || !c.Send("HTTP/1.0 200 OK\r\n\r\n")) return;
+    const std::string block(64 * 1024, 'z');
+    while (c.Send(block)) {
+    }
+  });
+  const auto file = dir_ / "news.txt";
+  WriteFile(file, "old");
+  EXPECT_FALSE(DownloadToFile(server.Url("/"), file, {}));
+  EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+TEST_F(DownloadTest, FollowsRedirectsAndSendsItsAgentWithoutCaching) {
+  CannedServer server(CannedServer::Replies([](const std::string& request) -> std::string {
+    if (request.rfind("GET /old ", 0) == 0) {
+      return "HTTP/1.1 302 Found\r\nLocation: /down/news.txt\r\nContent-Length: 0\r\n\r\n";
+    }
+    return "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n7\n";
+  }));
+  const auto file = dir_ / "news.txt";
+  EXPECT_TRUE(DownloadToFile(server.Url("/old"), file, {}));
+  EXPECT_EQ(ReadFile(file), "7\n");
+  const std::vector<std::string> requests = server.requests();
+  ASSERT_EQ(requests.size(), 2u);
+  for (const char* header :
+       {"User-Agent: Тирамон\r\n", "Cache-Control: no-cache\r\n", "Pragma: no-cache\r\n"}) {
+    SCOPED_TRACE(header);
+    EXPECT_NE(requests[1].find(header), std::string::npos) << requests[1];
+  }
+}
+
+TEST_F(DownloadTest, GoesThroughTheUsersProxy) {
+  // The canned server plays the proxy: it must receive the absolute address.
+  CannedServer proxy(Answer("HTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\n1"));
+  setenv("http_proxy", proxy.Url("").c_str(), 1);
+  const auto file = dir_ / "news.txt";
+  EXPECT_TRUE(DownloadToFile("http://publisher.invalid/down/news.txt", file, {}));
+  ASSERT_EQ(proxy.requests().size(), 1u);
+  EXPECT_EQ(proxy.requests()[0].rfind("GET http://publisher.invalid/down/news.txt HTTP/1.1\r\n", 0),
+            0u);
+  // An address in no_proxy goes straight to its server.
+  CannedServer direct(Answer("HTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\n2"));
+  setenv("no_proxy", "127.0.0.1", 1);
+  EXPECT_TRUE(DownloadToFile(direct.Url("/down/news.txt"), file, {}));
+  EXPECT_EQ(ReadFile(file), "2");
+  EXPECT_EQ(proxy.requests().size(), 1u);
+  ASSERT_EQ(direct.requests().size(), 1u);
+  EXPECT_EQ(direct.requests()[0].rfind("GET /down/news.txt HTTP/1.1\r\n", 0), 0u);
+}
+
+TEST_F(DownloadTest, FileErrorsRaiseAnInputOutputError) {
+  CannedServer server(CannedServer::Replies([](const std::string&) -> std::string {
+    return "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n1\n";
+  }));
+  const auto readOnly = dir_ / "read-only";
+  std::filesystem::create_directory(readOnly);
+  chmod(readOnly.c_str(), 0555);
+  const std::string url = server.Url("/down/news.txt");
+  const std::optional<std::string> outcome = testing::RunUnprivileged([&]() -> std::string {
+    try {
+      return DownloadToFile(url, readOnly / "news.txt", {}) ? "true" : "false";
+    } catch (const InOutError& e) {
+      return e.what();
+    }
+  });
+  ASSERT_TRUE(outcome.has_value());
+  EXPECT_EQ(*outcome, "File access denied");
+  EXPECT_FALSE(std::filesystem::exists(readOnly / "news.txt"));
+
+  try {
+    DownloadToFile(url, dir_ / "missing" / "news.txt", {});
+    ADD_FAILURE() << "no error";
+  } catch (const InOutError& e) {
+    EXPECT_STREQ(e.what(), "Path not found");
+  }
+  // A non-200 answer never touches the file, so it cannot fail on it either.
+  CannedServer missing(Answer("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"));
+  EXPECT_FALSE(DownloadToFile(missing.Url("/"), dir_ / "missing" / "news.txt", {}));
+}
+
+TEST_F(DownloadTest, PumpsEventsAfterEveryBlockAndWhileTheServerStalls) {
+  const std::string body(5000, 'x');
+  CannedServer server([&body](CannedConnection& c) {
+    if (!c.ReadRequest()) return;
+    c.Send("HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n" + body.substr(0, 100));
+    c.Pause(400ms);
+    c.Send(body.substr(100));
+  });
+  const auto file = dir_ / "news.txt";
+  std::vector<std::chrono::steady_clock::time_point> pumps;
+  std::vector<std::uintmax_t> sizes;
+  const auto pump = [&] {
+    pumps.push_back(std::chrono::steady_clock::now());
+    std::error_code ignored;
+    const std::uintmax_t size = std::filesystem::file_size(file, ignored);
+    sizes.push_back(ignored ? 0 : size);
+  };
+  EXPECT_TRUE(DownloadToFile(server.Url("/"), file, pump));
+  EXPECT_EQ(ReadFile(file), body);
+
+  ASSERT_GE(pumps.size(), 8u);  // the stall alone is eight 50 ms waits
+  std::chrono::steady_clock::duration longestGap{};
+  for (std::size_t i = 1; i < pumps.size(); ++i) {
+    longestGap = std::max(longestGap, pumps[i] - pumps[i - 1]);
+  }
+  EXPECT_LT(longestGap, 200ms);  // 50 ms waits, with room for a busy machine
+  // Between two pumps the file grows by one block at most.
+  std::size_t blocks = 0;
+  for (std::size_t i = 1; i < sizes.size(); ++i) {
+    ASSERT_GE(sizes[i], sizes[i - 1]);
+    EXPECT_LE(sizes[i] - sizes[i - 1], 1024u);
+    if (sizes[i] > sizes[i - 1]) ++blocks;
+  }
+  EXPECT_GE(blocks, 5u);
+  EXPECT_EQ(sizes.back(), 5000u);
+}
+
+TEST_F(DownloadTest, AnEventHandlerThatThrowsEndsTheDownloadAndRemovesTheFile) {
+  CannedServer server(
+      Answer("HTTP/1.1 200 OK\r\nContent-Length: 3000\r\n\r\n" + std::string(3000, 'y')));
+  const auto file = dir_ / "news.txt";
+  int calls = 0;
+  EXPECT_THROW(DownloadToFile(server.Url("/"), file,
+                              [&] {
+                                ++calls;
+                                if (std::filesystem::exists(file)) {
+                                  throw std::runtime_error("window closed");
+                                }
+                              }),
+               std::runtime_error);
+  EXPECT_GE(calls, 2);  // it did run once the file was there
+  EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+}  // namespace
+}  // namespace tiramon
