@@ -1,0 +1,22 @@
+// Completing the quote table: each row the page parser adds gets its margins, positions and pip
+// value here, and the rows of the dollar pairs keep the reference bids and the selection current.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/unit1.h"
+
+namespace tiramon::quotes {
+
+// Appends columns 4 to 10 of a row that has its name, bid, ask and spread, as far as the pair
+// calls for them, and updates the reference bids and the selection of the form. `row` must be
+// the row as it sits in form.ListView1.items, so that a row cut short by an error stays in the
+// table with the columns written before it. Throws ConversionError and FloatError.
+void CompleteQuoteRow(TForm1& form, TListItem& row, std::string_view name, std::string_view bid,
+                      std::string_view ask);
+
+// Header of column 4 for the lot text as typed: "0.1" gives "0.1 лот (без плеча)".
+std::string Column4Caption(std::string_view lotText);
+
+}  // namespace tiramon::quotes
