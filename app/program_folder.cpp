@@ -7,8 +7,18 @@
 
 namespace tiramon {
 
+namespace {
+bool IsInstalled(const std::filesystem::path& executableFolder) {
+  std::error_code error;
+  return executableFolder.filename() == "bin" &&
+         std::filesystem::exists(
+             executableFolder.parent_path() / "share" / "applications" / "tiramon.desktop", error);
+}
+}  // namespace
+
 std::filesystem::path ChooseProgramFolder(const std::filesystem::path& executableFolder) {
-  if (!executableFolder.empty() && ::access(executableFolder.c_str(), W_OK | X_OK) == 0) {
+  if (!executableFolder.empty() && !IsInstalled(executableFolder) &&
+      ::access(executableFolder.c_str(), W_OK | X_OK) == 0) {
     return executableFolder;
   }
   std::filesystem::path data;

@@ -10,7 +10,7 @@
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(tiramon::kApplicationTitle));
-  QApplication::setApplicationDisplayName(QString::fromUtf8(tiramon::kApplicationTitle));
+  QGuiApplication::setDesktopFileName("tiramon");
   // Hidden is not closed: the program keeps running in the tray until "Выход".
   QApplication::setQuitOnLastWindowClosed(false);
 

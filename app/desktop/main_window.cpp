@@ -119,7 +119,9 @@ MainWindow::MainWindow(Environment environment, TrayMode trayMode) {
     raise();
     activateWindow();
   };
-  environment.quitApplication = [] { QApplication::quit(); };
+  // exit(), not quit(): Qt's quit() first asks every window to close, and this window answers a
+  // close request by hiding to the tray, which would cancel the quit.
+  environment.quitApplication = [] { QApplication::exit(0); };
 
   model_ = std::make_unique<TForm1>(std::move(environment));
   InitAssets();
@@ -249,7 +251,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   if (!trayActive_) {
     // Without a notification area a hidden window could never be reached again.
     event->accept();
-    QApplication::quit();
+    QApplication::exit(0);
     return;
   }
   bool canClose = true;

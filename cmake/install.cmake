@@ -1,0 +1,82 @@
+# Installation of the desktop program (the binary, its menu entry and its icons) and the Debian
+# package built from it with CPack. Included by the root CMakeLists.txt; does nothing without the
+# desktop front end.
+if(TARGET tiramon)
+  include(GNUInstallDirs)
+
+  # The icon is drawn in code, so a small tool renders it into the sizes of the hicolor theme.
+  set(tiramon_icon_sizes 16 22 24 32 48 64 128 256)
+  set(tiramon_icon_theme ${CMAKE_CURRENT_BINARY_DIR}/icons/hicolor)
+  add_executable(tiramon_icons_export
+                 ${CMAKE_CURRENT_SOURCE_DIR}/tools/icons/export_icons.cpp
+                 ${CMAKE_CURRENT_SOURCE_DIR}/app/desktop/artwork.cpp)
+  target_include_directories(tiramon_icons_export PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  target_compile_options(tiramon_icons_export PRIVATE ${tiramon_warnings})
+  target_link_libraries(tiramon_icons_export PRIVATE Qt6::Gui)
+
+  set(tiramon_icon_files "")
+  foreach(size IN LISTS tiramon_icon_sizes)
+    list(APPEND tiramon_icon_files ${tiramon_icon_theme}/${size}x${size}/apps/tiramon.png)
+  endforeach()
+  # No display at build time; and in a sanitizer build the leak check would fail the build on
+  # what the platform libraries keep until exit.
+  add_custom_command(
+    OUTPUT ${tiramon_icon_files}
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES=default.warning=false
+            ASAN_OPTIONS=detect_leaks=0
+            $<TARGET_FILE:tiramon_icons_export> ${tiramon_icon_theme} ${tiramon_icon_sizes}
+    DEPENDS tiramon_icons_export
+    COMMENT "Drawing the program icon for the icon theme"
+    VERBATIM)
+  add_custom_target(tiramon_icons ALL DEPENDS ${tiramon_icon_files})
+
+  install(TARGETS tiramon RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/packaging/tiramon.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  foreach(size IN LISTS tiramon_icon_sizes)
+    install(FILES ${tiramon_icon_theme}/${size}x${size}/apps/tiramon.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+  endforeach()
+  # The demo feed goes along, so a program built for it also runs where no build tree is.
+  if(TARGET quote_feed)
+    install(PROGRAMS $<TARGET_FILE:quote_feed> DESTINATION ${CMAKE_INSTALL_BINDIR}
+            RENAME tiramon-quote-feed)
+  endif()
+
+  # The package belongs to the project that is built, not to one that pulls Tiramon in.
+  if(PROJECT_IS_TOP_LEVEL)
+    set(TIRAMON_PACKAGE_MAINTAINER "${TIRAMON_AUTHOR} <tiramon@${TIRAMON_BLOG_HOST}>"
+        CACHE STRING "Maintainer of the Debian package: name <address>")
+
+    set(CPACK_GENERATOR DEB)
+    set(CPACK_PACKAGE_NAME tiramon)
+    set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+    set(CPACK_PACKAGE_VENDOR "${TIRAMON_AUTHOR}")
+    set(CPACK_PACKAGE_CONTACT "${TIRAMON_PACKAGE_MAINTAINER}")
+    set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+        "forex trader's calculator: quotes, lot sizing and deposit simulations")
+    set(CPACK_PACKAGE_DESCRIPTION
+        "Tiramon is a desktop calculator for retail forex traders with a Russian-language
+interface. It shows a quote table of the major currency pairs with the margin of
+a lot at several leverages and the value of a pip; it sizes one position (margin,
+point value, lot from a percentage of the deposit, stop-loss and take-profit
+levels, risk/profit ratio) and copies the figures to the clipboard; and it
+simulates a deposit over a series of winning, losing or random trades.
+
+The program keeps running in the notification area when its window is closed.
+It keeps its quote cache and status file in the user's data folder,
+~/.local/share/tiramon. The package also holds tiramon-quote-feed, a demo
+source of quotes on the loopback address for a program built to read it.")
+    set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+    set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TIRAMON_PACKAGE_MAINTAINER}")
+    set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+    set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+    set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${TIRAMON_BLOG_URL}")
+    # The libraries the binary links come from dpkg-shlibdeps; the browser for the About tab's
+    # links is opened through xdg-open.
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+    set(CPACK_STRIP_FILES ON)
+    include(CPack)
+  endif()
+endif()
