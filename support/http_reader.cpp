@@ -230,8 +230,8 @@ ResponseHead ResponseReader::ReadHead(HeaderBudget& budget, const ReadTimer& tim
     if (ended || line.empty()) break;
     if (IsBlank(line[0]) && !head.headers.empty()) {  // a folded continuation of the last value
       std::string& value = head.headers.back().second;
-      value += ' ';
-      value += TrimBlanks(line);
+      const std::string_view more = TrimBlanks(line);
+      if (!more.empty()) value.append(value.empty() ? "" : " ").append(more);
       continue;
     }
     const std::size_t colon = line.find(':');
