@@ -14,6 +14,14 @@ struct DecimalDigits {
   bool negative = false;
 };
 
+// How many significant digits the formatters start from.
+inline constexpr int kSignificantDigits = 18;
+
+// The first kSignificantDigits digits of a finite, normal, positive magnitude, rounded half to
+// even on its exact binary value (the digits printf writes for "%.17Le"), and the exponent E of
+// 0.d1d2... x 10^E.
+int FirstDigits(long double magnitude, char (&digits)[kSignificantDigits]);
+
 // Digits without any limit on decimals (only the precision cuts).
 inline constexpr long long kAnyDecimals = 1LL << 40;
 

@@ -1,8 +1,12 @@
 // Writing results: the rounded decimal digit string, the general form and the pattern form.
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,12 +20,157 @@ namespace numtext_detail {
 
 namespace {
 
-constexpr int kSignificantDigits = 18;
+__extension__ typedef unsigned __int128 Uint128;
 
-// The 18 correctly rounded significant digits of a finite, normal, positive magnitude, and the
-// exponent E of 0.d1d2... x 10^E. The C library rounds them correctly; only the digits and the
-// exponent are read from its text, so the locale's decimal point does not matter.
-int FirstDigits(long double magnitude, char (&digits)[kSignificantDigits]) {
+// The exact path reads the bits of the x87 80-bit format: a 64-bit significand with an explicit
+// leading bit, then a 15-bit biased exponent and the sign, little-endian.
+constexpr bool kX87Extended = std::numeric_limits<long double>::radix == 2 &&
+                              std::numeric_limits<long double>::digits == 64 &&
+                              std::numeric_limits<long double>::max_exponent == 16384 &&
+                              std::endian::native == std::endian::little;
+
+// Magnitudes in [2^kMinBinaryExponent, 2^(kMaxBinaryExponent + 1)), about 7.5e-37 .. 3.4e38, take
+// the exact path; there the scaled significand fits three 64-bit limbs and the divisor 128 bits.
+// Everything outside is left to the C library.
+constexpr int kMinBinaryExponent = -120;
+constexpr int kMaxBinaryExponent = 127;
+
+constexpr std::uint64_t kPow10Of17 = 100000000000000000ULL;
+constexpr std::uint64_t kPow10Of18 = 1000000000000000000ULL;
+
+// floor(log10(2^e)) for the exponents above, without floating point.
+constexpr int FloorLog10Pow2(int e) { return (e * 78913) >> 18; }
+
+constexpr int kMaxPow5 = 17 - FloorLog10Pow2(kMinBinaryExponent);
+constexpr int kMaxPow10 = FloorLog10Pow2(kMaxBinaryExponent) - 17;
+
+template <int kBase, int kMax>
+struct PowerTable {
+  Uint128 value[kMax + 1] = {};
+  constexpr PowerTable() {
+    value[0] = 1;
+    for (int i = 1; i <= kMax; ++i) value[i] = value[i - 1] * kBase;
+  }
+};
+
+// 5^55 is the largest power of five below 2^128.
+static_assert(kMaxPow5 <= 55, "powers of five must fit 128 bits");
+static_assert(kMaxPow10 <= 38, "powers of ten must fit 128 bits");
+constexpr PowerTable<5, kMaxPow5> kPow5;
+constexpr PowerTable<10, kMaxPow10> kPow10;
+
+// Where the part dropped by an integer division lies against half a unit of the quotient.
+enum class Rest { kZero, kBelowHalf, kHalf, kAboveHalf };
+
+// Bits s .. s+63 of a three-limb number (low limb first), 0 < s < 192.
+std::uint64_t BitsFrom(const std::uint64_t (&w)[3], int s) {
+  const int limb = s >> 6;
+  const int offset = s & 63;
+  std::uint64_t bits = w[limb] >> offset;
+  if (offset != 0 && limb < 2) bits |= w[limb + 1] << (64 - offset);
+  return bits;
+}
+
+// The low s bits of a three-limb number against 2^(s-1), 0 < s < 192.
+Rest RestBelow(const std::uint64_t (&w)[3], int s) {
+  const int half = s - 1;
+  const int limb = half >> 6;
+  const int offset = half & 63;
+  bool lowerZero = (w[limb] & ((std::uint64_t{1} << offset) - 1)) == 0;
+  for (int i = 0; i < limb; ++i) lowerZero = lowerZero && w[i] == 0;
+  if (((w[limb] >> offset) & 1) == 0) return lowerZero ? Rest::kZero : Rest::kBelowHalf;
+  return lowerZero ? Rest::kHalf : Rest::kAboveHalf;
+}
+
+void WriteNineDigits(std::uint32_t value, char* out) {
+  for (int i = 8; i >= 0; --i) {
+    out[i] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+}
+
+// The digits by exact integer arithmetic. With magnitude = m x 2^e and the decimal exponent k
+// chosen so that magnitude / 10^k has 18 or 19 integer digits, the quotient and the place of
+// the remainder are exact; the rounding then needs no more than a comparison. False when the
+// magnitude is outside the range this handles.
+bool ExactFirstDigits(long double magnitude, char (&digits)[kSignificantDigits], int& exponent) {
+  if constexpr (!kX87Extended) return false;
+  unsigned char bytes[16] = {};
+  std::memcpy(bytes, &magnitude, sizeof magnitude);
+  std::uint64_t m;
+  std::uint16_t signAndExponent;
+  std::memcpy(&m, bytes, sizeof m);
+  std::memcpy(&signAndExponent, bytes + 8, sizeof signAndExponent);
+  const int binaryExponent = (signAndExponent & 0x7fff) - 16383;
+  if (binaryExponent < kMinBinaryExponent || binaryExponent > kMaxBinaryExponent ||
+      (m >> 63) == 0) {
+    return false;
+  }
+  const int e = binaryExponent - 63;
+  // 10^d <= 2^binaryExponent <= magnitude < 2^(binaryExponent + 1) < 10^(d + 2).
+  const int d = FloorLog10Pow2(binaryExponent);
+  const int k = d - 17;
+  std::uint64_t q;
+  Rest rest;
+  if (k <= 0) {
+    // magnitude x 10^p = m x 5^p x 2^(e + p), and e + p < 0 throughout the range.
+    const int p = -k;
+    const int s = -(e + p);
+    if (s <= 0 || s >= 192) return false;
+    const Uint128 factor = kPow5.value[p];
+    const Uint128 low = static_cast<Uint128>(m) * static_cast<std::uint64_t>(factor);
+    const Uint128 high = static_cast<Uint128>(m) * static_cast<std::uint64_t>(factor >> 64);
+    const Uint128 middle = (low >> 64) + static_cast<std::uint64_t>(high);
+    const std::uint64_t w[3] = {static_cast<std::uint64_t>(low), static_cast<std::uint64_t>(middle),
+                                static_cast<std::uint64_t>((high >> 64) + (middle >> 64))};
+    q = BitsFrom(w, s);
+    rest = RestBelow(w, s);
+  } else {
+    // magnitude / 10^k = (m x 2^e) / 10^k, with the power of two on whichever side is whole.
+    Uint128 numerator = m;
+    Uint128 divisor = kPow10.value[k];
+    if (e >= 0) {
+      numerator <<= e;
+    } else {
+      divisor <<= -e;
+    }
+    q = static_cast<std::uint64_t>(numerator / divisor);
+    const Uint128 r = numerator % divisor;
+    const Uint128 complement = divisor - r;
+    rest = r == 0            ? Rest::kZero
+           : r < complement  ? Rest::kBelowHalf
+           : r == complement ? Rest::kHalf
+                             : Rest::kAboveHalf;
+  }
+  exponent = d + 1;
+  if (q >= kPow10Of18) {
+    // A 19th digit: it joins the dropped part.
+    const unsigned last = static_cast<unsigned>(q % 10);
+    q /= 10;
+    ++exponent;
+    if (last == 0) {
+      rest = rest == Rest::kZero ? Rest::kZero : Rest::kBelowHalf;
+    } else if (last != 5) {
+      rest = last < 5 ? Rest::kBelowHalf : Rest::kAboveHalf;
+    } else {
+      rest = rest == Rest::kZero ? Rest::kHalf : Rest::kAboveHalf;
+    }
+  }
+  if (q < kPow10Of17 || q >= kPow10Of18) return false;
+  if (rest == Rest::kAboveHalf || (rest == Rest::kHalf && (q & 1) != 0)) {
+    if (++q == kPow10Of18) {
+      q = kPow10Of17;
+      ++exponent;
+    }
+  }
+  WriteNineDigits(static_cast<std::uint32_t>(q / 1000000000), digits);
+  WriteNineDigits(static_cast<std::uint32_t>(q % 1000000000), digits + 9);
+  return true;
+}
+
+// The C library's digits; only the digits and the exponent are read from its text, so the
+// locale's decimal point does not matter.
+int PrintedFirstDigits(long double magnitude, char (&digits)[kSignificantDigits]) {
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%.17Le", magnitude);
   const char* p = buffer;
@@ -41,6 +190,12 @@ int FirstDigits(long double magnitude, char (&digits)[kSignificantDigits]) {
 }
 
 }  // namespace
+
+int FirstDigits(long double magnitude, char (&digits)[kSignificantDigits]) {
+  int exponent;
+  if (ExactFirstDigits(magnitude, digits, exponent)) return exponent;
+  return PrintedFirstDigits(magnitude, digits);
+}
 
 DecimalDigits MakeDecimalDigits(long double value, int precision, long long decimals) {
   DecimalDigits result;
