@@ -35,23 +35,20 @@ constexpr auto kExactPowers = [] {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-[[noreturn]] void RejectDecimal(std::string_view text) {
+// "'<text>' is not a valid <kind> value", quoting the text exactly as it was given.
+[[noreturn]] void Reject(std::string_view text, std::string_view kind) {
   std::string message;
-  message.reserve(text.size() + 40);
+  message.reserve(text.size() + kind.size() + 24);
   message += '\'';
   message += text;
-  message += "' is not a valid floating point value";
+  message += "' is not a valid ";
+  message += kind;
+  message += " value";
   throw ConversionError(message);
 }
 
-[[noreturn]] void RejectInteger(std::string_view text) {
-  std::string message;
-  message.reserve(text.size() + 32);
-  message += '\'';
-  message += text;
-  message += "' is not a valid integer value";
-  throw ConversionError(message);
-}
+[[noreturn]] void RejectDecimal(std::string_view text) { Reject(text, "floating point"); }
+[[noreturn]] void RejectInteger(std::string_view text) { Reject(text, "integer"); }
 
 // The value of the significant digits (no leading zeros, no trailing zeros) times 10^scale,
 // correctly rounded to extended. Infinity when it is beyond the extended range.
