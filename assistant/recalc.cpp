@@ -203,23 +203,29 @@ void SizeByPercent(TForm1& form, std::string_view price) {
   }
 }
 
-void WriteProfitText(TForm1& form) {
-  const Ext money = Num(form.ComboBox_Teik.text) * Num(form.Punkt.caption);
+// "<money>$ или <percent of the deposit>%" for a number of points at the point value.
+std::string MoneyAndPercent(const TForm1& form, const std::string& pointsText) {
+  const Ext money = Num(pointsText) * Num(form.Punkt.caption);
   const Ext percent = money / Num(form.Edit_Deposit.text) * 100;
-  form.Label_Profit.caption = General(money) + "$ или " + General(percent) + "%";
+  std::string text = General(money);
+  text.append("$ или ").append(General(percent)).append("%");
+  return text;
+}
+
+void WriteProfitText(TForm1& form) {
+  form.Label_Profit.caption = MoneyAndPercent(form, form.ComboBox_Teik.text);
 }
 
 void WriteLossText(TForm1& form) {
-  const Ext money = Num(form.ComboBox_los.text) * Num(form.Punkt.caption);
-  const Ext percent = money / Num(form.Edit_Deposit.text) * 100;
-  form.Label_Loss.caption = General(money) + "$ или " + General(percent) + "%";
+  form.Label_Loss.caption = MoneyAndPercent(form, form.ComboBox_los.text);
 }
 
 void WriteLossCount(TForm1& form) {
   if (!(Num(form.ComboBox_los.text) > 0)) return;
   const Ext loss = Num(form.ComboBox_los.text) * Num(form.Punkt.caption);
-  form.Label_Loss2.caption =
-      "можно ошибится " + Pattern("0.0#", Num(form.Edit_Deposit.text) / loss) + " раз";
+  std::string text = "можно ошибится ";
+  text.append(Pattern("0.0#", Num(form.Edit_Deposit.text) / loss)).append(" раз");
+  form.Label_Loss2.caption = std::move(text);
 }
 
 void WarnFunds(TForm1& form) {
@@ -282,7 +288,8 @@ void TForm1::ListView1Click() {
       const std::string price = assistant::PickUpPair(*this);
       if (RadioButton11.checked) {
         Memo1.fontColor = colors::Black;
-        Zalog.caption = "0";
+        Zalog.caption =
+            std::string("0");  // a move: GCC 12 warns falsely on assigning a literal here
         Label42.fontColor = colors::Gray;
         assistant::SizeByLots(*this, price);
         assistant::WriteProfitText(*this);
