@@ -288,8 +288,7 @@ void TForm1::ListView1Click() {
       const std::string price = assistant::PickUpPair(*this);
       if (RadioButton11.checked) {
         Memo1.fontColor = colors::Black;
-        Zalog.caption =
-            std::string("0");  // a move: GCC 12 warns falsely on assigning a literal here
+        Zalog.caption = "0";
         Label42.fontColor = colors::Gray;
         assistant::SizeByLots(*this, price);
         assistant::WriteProfitText(*this);
