@@ -70,17 +70,20 @@ long double ScaleDigits(std::string_view digits, long long scale) {
   return std::strtold(normal.c_str(), nullptr);
 }
 
+// Both parsers start alike: space characters (not tabs) are skipped, then one optional sign.
+// Returns whether the sign was '-'; pos ends on the first character after them.
+bool ReadBlanksAndSign(std::string_view text, std::size_t& pos) {
+  while (pos < text.size() && text[pos] == ' ') ++pos;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) return text[pos++] == '-';
+  return false;
+}
+
 }  // namespace
 
 long double ParseDecimal(std::string_view text) {
   const std::size_t size = text.size();
   std::size_t pos = 0;
-  while (pos < size && text[pos] == ' ') ++pos;
-  bool negative = false;
-  if (pos < size && (text[pos] == '+' || text[pos] == '-')) {
-    negative = text[pos] == '-';
-    ++pos;
-  }
+  const bool negative = ReadBlanksAndSign(text, pos);
   const std::size_t intStart = pos;
   while (pos < size && IsDigit(text[pos])) ++pos;
   const std::size_t intEnd = pos;
@@ -142,12 +145,7 @@ long double ParseDecimal(std::string_view text) {
 std::int32_t ParseInteger(std::string_view text) {
   const std::size_t size = text.size();
   std::size_t pos = 0;
-  while (pos < size && text[pos] == ' ') ++pos;
-  bool negative = false;
-  if (pos < size && (text[pos] == '+' || text[pos] == '-')) {
-    negative = text[pos] == '-';
-    ++pos;
-  }
+  const bool negative = ReadBlanksAndSign(text, pos);
   int base = 10;
   if (pos < size && (text[pos] == '$' || text[pos] == 'x' || text[pos] == 'X')) {
     base = 16;
