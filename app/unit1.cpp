@@ -119,7 +119,7 @@ TForm1::TForm1(Environment env) : environment(std::move(env)) {
   Label41 = Label("- расчитать макс.  кол-во позиций ( )", colors::Blue);
   Button9 = Button("Обновить котировки");
   for (const char* column : {"Валюта", "Bid", "Asc", "Спред", "1 лот без плеча", "50 плечо",
-                             "100 плечо", "500 плечо", "1000 плечо", "2000 плечо", "10 pips в $"}) {
+                             "100 плечо", "500 плечо", "1000 плечо", "2000 плечо", "1 pip в $"}) {
     ListView1.columns.push_back(TListColumn{column});
   }
   Label39 = Label("Двойной клик выбор валютной пары", colors::Gray);

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 
+#include "app/pairs.h"
 #include "support/checked.h"
 #include "support/numtext.h"
 
@@ -22,79 +23,45 @@ constexpr const char* kRatioTooLow = "Слишком маленькое соот
 
 Ext Num(std::string_view text) { return Ext(ParseDecimal(text)); }
 
-bool Has(std::string_view name, std::string_view part) {
-  return name.find(part) != std::string_view::npos;
-}
-
 std::string General(Ext value) { return FormatGeneral(value.v); }
 std::string Pattern(std::string_view pattern, Ext value) { return FormatPattern(pattern, value.v); }
 
-// Quote currencies of dollar-based pairs whose point value the assistant knows. The factor text
-// converts the lot from the stop back from the quote currency in percent mode; only three
-// currencies have one.
-struct QuoteRow {
-  const char* test;
-  long double k;
-  const char* factor;  // nullptr: none
-};
-
-const QuoteRow kQuoteTable[] = {
-    {"/JPY", kHundredMinus, "1.01"},
-    {"/CHF", 1, "1.1"},
-    {"/CAD", 1, "0.96"},
-    {"/CNY", 1, nullptr},
-    {"/RUB", kHundredMinus, nullptr},
-    {"/SEK", 1, nullptr},
-    {"/DKK", 1, nullptr},
-    {"/HKD", 1, nullptr},
-    {"/SGD", 1, nullptr},
-    {"/TRY", 1, nullptr},
-};
-
-// Base currencies of crosses, with the reference bid that values one unit of the base. CHF and
-// CAD use the dollar pair's bid as it stands, like the others.
-struct BaseRow {
-  const char* test;
-  std::string TForm1::*ref;
-};
-
-const BaseRow kMarginBases[] = {
-    {"EUR/", &TForm1::RefBid_EURUSD}, {"GBP/", &TForm1::RefBid_GBPUSD},
-    {"AUD/", &TForm1::RefBid_AUDUSD}, {"NZD/", &TForm1::RefBid_NZDUSD},
-    {"CHF/", &TForm1::RefBid_USDCHF}, {"CAD/", &TForm1::RefBid_USDCAD},
-};
-
-const BaseRow kPointBases[] = {
-    {"GBP/", &TForm1::RefBid_GBPUSD}, {"CHF/", &TForm1::RefBid_USDCHF},
-    {"CAD/", &TForm1::RefBid_USDCAD}, {"EUR/", &TForm1::RefBid_EURUSD},
-    {"AUD/", &TForm1::RefBid_AUDUSD}, {"NZD/", &TForm1::RefBid_NZDUSD},
-};
-
-// Point value of a dollar-based pair by its quote currency; returns the factor text of the last
-// matching row that has one (empty when none does).
-std::string PointValueByQuote(TForm1& form, std::string_view price, const std::string& lotText) {
+// Point value of a dollar-based pair: one point of a lot is 1 (or, for yen and rouble, 100 less
+// a hair, so that a value on a rounding tie falls just below it) of the quote currency, turned
+// into dollars at the price.
+void PointValueByQuote(TForm1& form, std::string_view price, const std::string& lotText) {
   const std::string pair = form.Label_Valuta.caption;
-  std::string factor;
-  for (const QuoteRow& row : kQuoteTable) {
-    if (!Has(pair, row.test)) continue;
-    const Ext lot = Num(lotText);
-    const Ext scaled = lot * row.k;
-    form.Punkt.caption = General(Round2((scaled / Num(price)).v));
-    if (row.factor != nullptr) factor = row.factor;
-  }
-  return factor;
+  const long double k = pairs::ThousandthPoint(pair) ? kHundredMinus : 1;
+  const Ext scaled = Num(lotText) * k;
+  form.Punkt.caption = General(Round2((scaled / Num(price)).v));
 }
 
-// Point value of a cross by its base currency; yen crosses move a hundred times more per point.
+// Dollars that one point of one lot of a dollar-based pair or a cross with a known base is
+// worth, unrounded: the quote currency's units per point of a lot, converted at the price and,
+// for a cross, through the base's dollar rate.
+Ext PointValueOfOneLot(const TForm1& form, std::string_view price) {
+  const std::string& pair = form.Label_Valuta.caption;
+  const Ext perPoint = pairs::QuoteUnitsPerPointOfLot(pair);
+  if (pairs::Cross(pair)) {
+    return pairs::DollarsPerBaseUnit(form, *pairs::BaseOf(pair)) * perPoint / Num(price);
+  }
+  return perPoint / Num(price);
+}
+
+// Point value of a cross: one point of a lot is 1 (100 for yen and rouble quotes) of the quote
+// currency, worth 1 ÷ price of the base, which the reference turns into dollars. A cross whose
+// base has no dollar reference cannot be valued: its point value reads 0 rather than the value
+// of whatever pair came before.
 void PointValueByBase(TForm1& form, std::string_view price, const std::string& lotText) {
   const std::string pair = form.Label_Valuta.caption;
-  const long double perPoint = Has(pair, "JPY") ? 1000 : 10;
-  for (const BaseRow& row : kPointBases) {
-    if (!Has(pair, row.test)) continue;
-    const Ext ref = Num(form.*row.ref);
-    const Ext lotUnits = Num(lotText) * perPoint;
-    form.Punkt.caption = General(Round2((ref * lotUnits / Num(price)).v));
+  const pairs::CrossBase* base = pairs::BaseOf(pair);
+  if (base == nullptr) {
+    form.Punkt.caption = "0";
+    return;
   }
+  const Ext ref = pairs::DollarsPerBaseUnit(form, *base);
+  const Ext lotUnits = Num(lotText) * pairs::QuoteUnitsPerPointOfLot(pair);
+  form.Punkt.caption = General(Round2((ref * lotUnits / Num(price)).v));
 }
 
 // R × D ÷ 100: the money the user is prepared to put at stake.
@@ -110,6 +77,13 @@ void WriteLotFromMargin(TForm1& form, double oneLotMargin) {
 }
 
 Ext StopLossDivisor(const TForm1& form) { return Num(form.ComboBox_los.text); }
+
+// The lot that loses the risk money over the stop: risk ÷ SL ÷ the dollars one point of a lot
+// is worth. For a dollar-quoted pair that value is exactly 1.
+void WriteLotFromStop(TForm1& form, std::string_view price) {
+  const Ext lotFromStop = RiskMoney(form) / StopLossDivisor(form);
+  form.Edit_ProcLot2.text = General(lotFromStop / PointValueOfOneLot(form, price));
+}
 
 }  // namespace
 
@@ -146,22 +120,21 @@ void SizeByLots(TForm1& form, std::string_view price) {
   const std::string pair = form.Label_Valuta.caption;
   const std::string& lotText = form.ComboBox_Lot.text;
   const std::string& leverageText = form.ComboBox_Plecho.text;
-  if (Has(pair, "/USD")) {
+  if (pairs::QuotedInDollars(pair)) {
     const Ext p = Num(price);
     const Ext units = p * 100000;
     const Ext value = units * Num(lotText);
     form.Zalog.caption = General(value / Num(leverageText));
     form.Punkt.caption = Pattern("0.00#", Num(lotText));
   }
-  if (Has(pair, "USD/")) {
+  if (pairs::DollarBased(pair)) {
     const Ext units = Num(lotText) * 100000;
     form.Zalog.caption = General(units / Num(leverageText));
     PointValueByQuote(form, price, lotText);
   }
-  if (!Has(pair, "USD")) {
-    for (const BaseRow& row : kMarginBases) {
-      if (!Has(pair, row.test)) continue;
-      const Ext units = Num(form.*row.ref) * 100000;
+  if (pairs::Cross(pair)) {
+    if (const pairs::CrossBase* base = pairs::BaseOf(pair)) {
+      const Ext units = pairs::DollarsPerBaseUnit(form, *base) * 100000;
       const Ext value = units * Num(lotText);
       form.Zalog.caption = General(value / Num(leverageText));
     }
@@ -175,7 +148,7 @@ void SizeByPercent(TForm1& form, std::string_view price) {
   // was computed from, so what the user copies is what the figures describe.
   const std::string& lotText = form.Edit_ProcLot.text;
   const std::string& leverageText = form.ComboBox_Plecho.text;
-  if (Has(pair, "/USD")) {
+  if (pairs::QuotedInDollars(pair)) {
     const Ext units = Num(price) * 100000;
     WriteLotFromMargin(form, StoreDouble(units / Num(leverageText)));
     form.Edit_ProcLot2.text = General(RiskMoney(form) / StopLossDivisor(form));
@@ -183,23 +156,28 @@ void SizeByPercent(TForm1& form, std::string_view price) {
     form.Zalog.caption = Pattern("0.0#", value / Num(leverageText));
     form.Punkt.caption = Pattern("0.00#", Num(lotText));
   }
-  if (Has(pair, "USD/")) {
+  if (pairs::DollarBased(pair)) {
     WriteLotFromMargin(form, StoreDouble(Ext(100000) / Num(leverageText)));
     const Ext units = Num(lotText) * 100000;
     form.Zalog.caption = Pattern("0.0#", units / Num(leverageText));
-    const std::string factor = PointValueByQuote(form, price, lotText);
-    const Ext lotFromStop = RiskMoney(form) / StopLossDivisor(form);
-    form.Edit_ProcLot2.text = General(lotFromStop / Num(factor));
+    PointValueByQuote(form, price, lotText);
+    WriteLotFromStop(form, price);
   }
-  if (!Has(pair, "USD")) {
-    for (const BaseRow& row : kMarginBases) {
-      if (!Has(pair, row.test)) continue;
-      const Ext units = Num(form.*row.ref) * 100000;
+  if (pairs::Cross(pair)) {
+    if (const pairs::CrossBase* base = pairs::BaseOf(pair)) {
+      const Ext units = pairs::DollarsPerBaseUnit(form, *base) * 100000;
       WriteLotFromMargin(form, StoreDouble(units / Num(leverageText)));
-      const Ext value = Num(form.*row.ref) * 100000 * Num(lotText);
+      const Ext value = pairs::DollarsPerBaseUnit(form, *base) * 100000 * Num(lotText);
       form.Zalog.caption = General(value / Num(leverageText));
     }
     PointValueByBase(form, price, lotText);
+    // Without a dollar rate for the base there is no lot to offer, and the box must not keep the
+    // lot of the pair before.
+    if (pairs::BaseOf(pair) == nullptr) {
+      form.Edit_ProcLot2.text.clear();
+    } else {
+      WriteLotFromStop(form, price);
+    }
   }
 }
 
@@ -236,17 +214,24 @@ void WarnFunds(TForm1& form) {
 }
 
 void WritePriceLevels(TForm1& form) {
-  // A point is 0.00001 of the price for every pair; the offset is formed before it is applied.
+  // The distances are counted in the pair's own points, the same points its loss is counted in;
+  // the offset is formed before it is applied.
+  const long double points = pairs::PointsPerPriceUnit(form.Label_Valuta.caption);
   if (form.RadioButton_Buy.checked) {
     const Ext bid = Num(form.SelectedBid);
-    form.Edit_Loss.text = Pattern("0.00000#", bid - Num(form.ComboBox_los.text) / 100000);
-    form.Edit_Teik.text = Pattern("0.00000#", bid + Num(form.ComboBox_Teik.text) / 100000);
+    form.Edit_Loss.text = Pattern("0.00000#", bid - Num(form.ComboBox_los.text) / points);
+    form.Edit_Teik.text = Pattern("0.00000#", bid + Num(form.ComboBox_Teik.text) / points);
   }
   if (form.RadioButton_sell.checked) {
     const Ext ask = Num(form.SelectedAsk);
-    form.Edit_Loss.text = Pattern("0.00000#", ask + Num(form.ComboBox_los.text) / 100000);
-    form.Edit_Teik.text = Pattern("0.00000#", ask - Num(form.ComboBox_Teik.text) / 100000);
+    form.Edit_Loss.text = Pattern("0.00000#", ask + Num(form.ComboBox_los.text) / points);
+    form.Edit_Teik.text = Pattern("0.00000#", ask - Num(form.ComboBox_Teik.text) / points);
   }
+}
+
+void ClearPriceLevels(TForm1& form) {
+  form.Edit_Loss.text.clear();
+  form.Edit_Teik.text.clear();
 }
 
 void WriteRatio(TForm1& form) {
@@ -283,9 +268,15 @@ void FormatLotBoxes(TForm1& form) {
 void TForm1::ListView1Click() {
   // The warnings always start afresh, even when the run ends at its first conversion.
   Memo1.Clear();
+  // The price boxes feed the clipboard and the trading terminal: a run that has taken up a pair
+  // and its price but ends before it sets them must not leave the levels of another pair or
+  // price there. A run that ends at the deposit gate has not looked at the pair yet.
+  bool pairTakenUp = false;
+  bool levelsWritten = false;
   try {
     if (assistant::DepositGatePasses(*this)) {
       const std::string price = assistant::PickUpPair(*this);
+      pairTakenUp = true;
       if (RadioButton11.checked) {
         Memo1.fontColor = colors::Black;
         Zalog.caption = "0";
@@ -296,6 +287,7 @@ void TForm1::ListView1Click() {
         assistant::WriteLossCount(*this);
         assistant::WarnFunds(*this);
         assistant::WritePriceLevels(*this);
+        levelsWritten = true;
         assistant::WriteRatio(*this);
       }
       if (RadioButton9.checked) {
@@ -304,6 +296,8 @@ void TForm1::ListView1Click() {
         assistant::WriteLossText(*this);
         assistant::WriteLossCount(*this);
         assistant::WarnRisk(*this);
+        assistant::WritePriceLevels(*this);
+        levelsWritten = true;
       }
       assistant::WarnRatio(*this);
     }
@@ -311,8 +305,10 @@ void TForm1::ListView1Click() {
   } catch (const ConversionError&) {
     // The recalculation runs on every keystroke: a half-typed figure is normal, not an error
     // worth a message box. What was written so far stays; the rest keeps its previous state.
+    if (pairTakenUp && !levelsWritten) assistant::ClearPriceLevels(*this);
   } catch (const FloatError&) {
     // Same for a zero leverage, a zero point value and the like.
+    if (pairTakenUp && !levelsWritten) assistant::ClearPriceLevels(*this);
   }
 }
 

@@ -35,7 +35,8 @@ void WriteProfitText(TForm1& form);   // money won at the take profit
 void WriteLossText(TForm1& form);     // money lost at the stop loss
 void WriteLossCount(TForm1& form);    // how many such losses the deposit bears
 void WarnFunds(TForm1& form);         // margin above the deposit
-void WritePriceLevels(TForm1& form);  // stop-loss and take-profit prices
+void WritePriceLevels(TForm1& form);  // stop-loss and take-profit prices, in the pair's points
+void ClearPriceLevels(TForm1& form);  // both price boxes empty
 void WriteRatio(TForm1& form);        // take profit over stop loss
 void WarnRisk(TForm1& form);          // risk above 70 percent
 void WarnRatio(TForm1& form);         // ratio below 3

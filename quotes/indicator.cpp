@@ -3,16 +3,20 @@
 
 #include <string>
 
+#include "app/pairs.h"
 #include "app/unit1.h"
 
 namespace tiramon::quotes {
 
 std::optional<TColor> RowColour(std::string_view caption) {
-  std::optional<TColor> colour;
-  if (caption.find("/USD") != std::string_view::npos) colour = colors::Green;
-  // Tested second so that it wins for a name that has both.
-  if (caption.find("USD/") != std::string_view::npos) colour = colors::Blue;
-  return colour;
+  switch (pairs::Classify(caption)) {
+    case pairs::Kind::QuotedInDollars:
+      return colors::Green;
+    case pairs::Kind::DollarBased:
+      return colors::Blue;
+    default:
+      return std::nullopt;
+  }
 }
 
 TPanelDrawing IndicatorDrawing(bool quotesAvailable) {

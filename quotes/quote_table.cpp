@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "app/pairs.h"
 #include "support/checked.h"
 #include "support/numtext.h"
 
@@ -44,55 +45,16 @@ void AppendMargins(const TForm1& form, TListItem& row, Ext withoutLeverage) {
   }
 }
 
+// The pip value passes through a double before it is rounded, as every stored figure does; the
+// extended value can sit a hair below a tie that the double lands on.
 void AppendPipValue(TListItem& row, Ext value) {
-  row.subItems.push_back(FormatGeneral(RoundToPlaces(value.v, 2)));
+  row.subItems.push_back(FormatGeneral(RoundToPlaces(StoreDouble(value), 2)));
 }
-
-struct QuoteCurrency {
-  std::string_view suffix;
-  long double factor;
-};
-
-// The quote currencies of dollar-based pairs whose pip value the table shows.
-constexpr QuoteCurrency kDollarBasedPipFactors[] = {
-    {"/JPY", 1000}, {"/CHF", 10}, {"/CAD", 10}, {"/CNY", 10}, {"/RUB", 1000},
-    {"/SEK", 10},   {"/DKK", 10}, {"/HKD", 10}, {"/TRY", 10}, {"/SGD", 10},
-};
-
-struct CrossBase {
-  std::string_view prefix;
-  std::string TForm1::*reference;
-};
-
-// Crosses are valued through the dollar pair of their base currency. The margins and the pip
-// value look the base up in different orders; each name holds one base, so the order only
-// decides which comes first for a name that holds several.
-constexpr CrossBase kMarginBases[] = {
-    {"EUR/", &TForm1::RefBid_EURUSD}, {"GBP/", &TForm1::RefBid_GBPUSD},
-    {"AUD/", &TForm1::RefBid_AUDUSD}, {"NZD/", &TForm1::RefBid_NZDUSD},
-    {"CHF/", &TForm1::RefBid_USDCHF}, {"CAD/", &TForm1::RefBid_USDCAD},
-};
-constexpr CrossBase kPipBases[] = {
-    {"GBP/", &TForm1::RefBid_GBPUSD}, {"CHF/", &TForm1::RefBid_USDCHF},
-    {"CAD/", &TForm1::RefBid_USDCAD}, {"EUR/", &TForm1::RefBid_EURUSD},
-    {"AUD/", &TForm1::RefBid_AUDUSD}, {"NZD/", &TForm1::RefBid_NZDUSD},
-};
-
-struct ReferencePair {
-  std::string_view name;
-  std::string TForm1::*reference;
-};
-
-constexpr ReferencePair kReferencePairs[] = {
-    {"EUR/USD", &TForm1::RefBid_EURUSD}, {"GBP/USD", &TForm1::RefBid_GBPUSD},
-    {"AUD/USD", &TForm1::RefBid_AUDUSD}, {"NZD/USD", &TForm1::RefBid_NZDUSD},
-    {"USD/CHF", &TForm1::RefBid_USDCHF}, {"USD/CAD", &TForm1::RefBid_USDCAD},
-};
 
 void RecordReferencesAndSelection(TForm1& form, std::string_view name, std::string_view bid,
                                   std::string_view ask) {
-  for (const ReferencePair& pair : kReferencePairs) {
-    if (Contains(name, pair.name)) form.*pair.reference = std::string(bid);
+  for (const pairs::ReferencePair& pair : pairs::kReferencePairs) {
+    if (Contains(name, pair.name)) form.*pair.bid = std::string(bid);
   }
   if (form.SelectedPair.empty()) {
     form.SelectedPair = "EUR/USD";
@@ -118,33 +80,26 @@ void CompleteQuotedInDollars(const TForm1& form, TListItem& row, std::string_vie
 void CompleteDollarBased(const TForm1& form, TListItem& row, std::string_view name,
                          std::string_view bid) {
   AppendMargins(form, row, Lot(form) * kContractSize);
-  for (const QuoteCurrency& quote : kDollarBasedPipFactors) {
-    if (Contains(name, quote.suffix)) {
-      const Ext perLot = Lot(form) * quote.factor;
+  for (const std::string_view quote : pairs::kPipQuotedCurrencies) {
+    if (Contains(name, quote)) {
+      // A pip is ten points of the quote currency's point size.
+      const Ext perLot = Lot(form) * (10 * pairs::QuoteUnitsPerPointOfLot(quote));
       AppendPipValue(row, perLot / Ext(ParseDecimal(bid)));
     }
   }
 }
 
-// EUR/GBP and the like: valued through the reference bid of the base currency.
+// EUR/GBP and the like: valued through the dollar rate of the base currency.
 void CompleteCross(const TForm1& form, TListItem& row, std::string_view name,
                    std::string_view bid) {
-  for (const CrossBase& base : kMarginBases) {
-    if (Contains(name, base.prefix)) {
-      const Ext reference = ParseDecimal(form.*base.reference);
-      const Ext perLot = reference * kContractSize;
-      AppendMargins(form, row, perLot * Lot(form));
-    }
-  }
-  const long double pipFactor = Contains(name, "JPY") ? 1000 : 10;
-  for (const CrossBase& base : kPipBases) {
-    if (Contains(name, base.prefix)) {
-      const Ext reference = ParseDecimal(form.*base.reference);
-      const Ext pips = Lot(form) * pipFactor;
-      const Ext inQuote = reference * pips;
-      AppendPipValue(row, inQuote / Ext(ParseDecimal(bid)));
-    }
-  }
+  const pairs::CrossBase* base = pairs::BaseOf(name);
+  if (base == nullptr) return;
+  const Ext perLot = pairs::DollarsPerBaseUnit(form, *base) * kContractSize;
+  AppendMargins(form, row, perLot * Lot(form));
+  const Ext reference = pairs::DollarsPerBaseUnit(form, *base);
+  const Ext pips = Lot(form) * (10 * pairs::QuoteUnitsPerPointOfLot(name));
+  const Ext inQuote = reference * pips;
+  AppendPipValue(row, inQuote / Ext(ParseDecimal(bid)));
 }
 
 }  // namespace
@@ -152,9 +107,9 @@ void CompleteCross(const TForm1& form, TListItem& row, std::string_view name,
 void CompleteQuoteRow(TForm1& form, TListItem& row, std::string_view name, std::string_view bid,
                       std::string_view ask) {
   RecordReferencesAndSelection(form, name, bid, ask);
-  if (Contains(name, "/USD")) CompleteQuotedInDollars(form, row, bid);
-  if (Contains(name, "USD/")) CompleteDollarBased(form, row, name, bid);
-  if (!Contains(name, "USD")) CompleteCross(form, row, name, bid);
+  if (pairs::QuotedInDollars(name)) CompleteQuotedInDollars(form, row, bid);
+  if (pairs::DollarBased(name)) CompleteDollarBased(form, row, name, bid);
+  if (pairs::Cross(name)) CompleteCross(form, row, name, bid);
 }
 
 std::string Column4Caption(std::string_view lotText) {

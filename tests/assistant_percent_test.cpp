@@ -22,10 +22,20 @@ struct Sized {
   const char* profit;
   const char* loss;
   const char* count;
+  const char* stop;  // the price levels, which do not depend on the lot
+  const char* take;
 };
+
+// A percent-mode run that ends before the price levels leaves both price boxes empty.
+void PickedAndEnded(Outputs& o, const std::string& pair) {
+  Picked(o, pair);
+  o.stopPrice = o.takePrice = "";
+}
 
 void PercentRun(Outputs& o, const std::string& pair, const Sized& s) {
   Picked(o, pair);
+  o.stopPrice = s.stop;
+  o.takePrice = s.take;
   o.procLot = s.procLot;
   o.procLot2 = s.procLot2;
   o.zalog = s.zalog;
@@ -56,7 +66,7 @@ TEST_F(AssistantPercent, PairsOfEveryKind) {
        [](Outputs& o) {
          PercentRun(o, "EUR/USD",
                     {"0.41", "0.6", "90.0", "0.409", "204.5$ или 204.5%", "61.35$ или 61.35%",
-                     "можно ошибится 1.63 раз"});
+                     "можно ошибится 1.63 раз", "1.09850", "1.10500"});
          RiskAndRatioWarnings(o);
        }},
       {"EUR/USD at risk 70 with a good ratio warns of nothing",
@@ -68,34 +78,35 @@ TEST_F(AssistantPercent, PairsOfEveryKind) {
        [](Outputs& o) {
          PercentRun(o, "EUR/USD",
                     {"0.32", "0.47", "70.0", "0.318", "159$ или 159%", "47.7$ или 47.7%",
-                     "можно ошибится 2.1 раз"});
+                     "можно ошибится 2.1 раз", "1.09850", "1.10500"});
        }},
-      {"USD/JPY divides the lot from the stop by 1.01", PercentOn("USD/JPY"),
+      {"USD/JPY: 0.6 lot of $1 a point is 0.9 lot of ¥100 ÷ 150", PercentOn("USD/JPY"),
        [](Outputs& o) {
          PercentRun(o, "USD/JPY",
-                    {"0.45", "0.59", "90.0", "0.3", "150$ или 150%", "45$ или 45%",
-                     "можно ошибится 2.22 раз"});
+                    {"0.45", "0.9", "90.0", "0.3", "150$ или 150%", "45$ или 45%",
+                     "можно ошибится 2.22 раз", "149.85000", "150.50000"});
          RiskAndRatioWarnings(o);
        }},
-      {"USD/CHF divides it by 1.1", PercentOn("USD/CHF"),
+      {"USD/CHF: 0.6 ÷ (1 ÷ 0.9123)", PercentOn("USD/CHF"),
        [](Outputs& o) {
          PercentRun(o, "USD/CHF",
                     {"0.45", "0.55", "90.0", "0.49", "245$ или 245%", "73.5$ или 73.5%",
-                     "можно ошибится 1.36 раз"});
+                     "можно ошибится 1.36 раз", "0.91080", "0.91730"});
          RiskAndRatioWarnings(o);
        }},
-      {"USD/CAD divides it by 0.96", PercentOn("USD/CAD"),
+      {"USD/CAD: 0.6 ÷ (1 ÷ 1.25)", PercentOn("USD/CAD"),
        [](Outputs& o) {
          PercentRun(o, "USD/CAD",
-                    {"0.45", "0.63", "90.0", "0.36", "180$ или 180%", "54$ или 54%",
-                     "можно ошибится 1.85 раз"});
+                    {"0.45", "0.75", "90.0", "0.36", "180$ или 180%", "54$ или 54%",
+                     "можно ошибится 1.85 раз", "1.24850", "1.25500"});
          RiskAndRatioWarnings(o);
        }},
-      {"EUR/GBP: the lot from the stop is not computed for a cross", PercentOn("EUR/GBP"),
+      {"EUR/GBP: 0.6 ÷ (1.1234 ÷ 0.8512)", PercentOn("EUR/GBP"),
        [](Outputs& o) {
          PercentRun(o, "EUR/GBP",
-                    {"0.4", "0.12", "90", "5.29", "2645$ или 2645%", "793.5$ или 793.5%",
-                     "можно ошибится 0.13 раз"});
+                    // 0.4006 lot × £1 a point × 1.1234 $/€ ÷ 0.8512 £/€ = $0.529.
+                    {"0.4", "0.45", "90", "0.53", "265$ или 265%", "79.5$ или 79.5%",
+                     "можно ошибится 1.26 раз", "0.84970", "0.85620"});
          RiskAndRatioWarnings(o);
        }},
       {"the ratio is not recomputed in percent mode",
@@ -107,7 +118,7 @@ TEST_F(AssistantPercent, PairsOfEveryKind) {
        [](Outputs& o) {
          PercentRun(o, "EUR/USD",
                     {"0.41", "0.6", "90.0", "0.409", "245.4$ или 245.4%", "61.35$ или 61.35%",
-                     "можно ошибится 1.63 раз"});
+                     "можно ошибится 1.63 раз", "1.09850", "1.10600"});
          RiskAndRatioWarnings(o);
        }},
   });
@@ -115,17 +126,19 @@ TEST_F(AssistantPercent, PairsOfEveryKind) {
 
 TEST_F(AssistantPercent, RunsThatEndEarly) {
   CheckRuns({
-      {"USD/CNY has no factor: the run ends before the lot from the stop",
+      {"USD/CNY at 0.015 lot: point value 0 ends the run at the loss count",
        [](TForm1& f) {
          PercentOn("USD/CNY")(f);
          f.ComboBox_LotProc.text = "3";
          f.Punkt.caption = "9";
        },
        [](Outputs& o) {
-         Picked(o, "USD/CNY");
-         o.procLot = "0.015";  // not shortened: the run never reached the end
+         PickedAndEnded(o, "USD/CNY");
+         o.procLot = "0.015";   // not shortened: the run never reached the end
+         o.procLot2 = "0.142";  // 3 % of 100 over 150 points of 1 ÷ 7.1 dollars
          o.zalog = "3.0";
          o.punkt = "0";
+         o.profit = o.loss = "0$ или 0%";
        }},
       {"stop loss 0 for a dollar-quoted pair ends at the lot from the stop",
        [](TForm1& f) {
@@ -133,7 +146,7 @@ TEST_F(AssistantPercent, RunsThatEndEarly) {
          f.ComboBox_los.text = "0";
        },
        [](Outputs& o) {
-         Picked(o, "EUR/USD");
+         PickedAndEnded(o, "EUR/USD");
          o.procLot = "0.409090909090909";
        }},
       {"stop loss 0 for a dollar-based pair ends at the lot from the stop too",
@@ -142,7 +155,7 @@ TEST_F(AssistantPercent, RunsThatEndEarly) {
          f.ComboBox_los.text = "0";
        },
        [](Outputs& o) {
-         Picked(o, "USD/JPY");
+         PickedAndEnded(o, "USD/JPY");
          o.procLot = "0.45";
          o.zalog = "90.0";
          o.punkt = "0.3";
@@ -152,7 +165,7 @@ TEST_F(AssistantPercent, RunsThatEndEarly) {
          PercentOn("EUR/USD")(f);
          f.ComboBox_Plecho.text = "0";
        },
-       [](Outputs& o) { Picked(o, "EUR/USD"); }},
+       [](Outputs& o) { PickedAndEnded(o, "EUR/USD"); }},
       {"a bad text typed into the lot box is overwritten first",
        [](TForm1& f) {
          PercentOn("EUR/USD")(f);
@@ -161,7 +174,7 @@ TEST_F(AssistantPercent, RunsThatEndEarly) {
        [](Outputs& o) {
          PercentRun(o, "EUR/USD",
                     {"0.41", "0.6", "90.0", "0.409", "204.5$ или 204.5%", "61.35$ или 61.35%",
-                     "можно ошибится 1.63 раз"});
+                     "можно ошибится 1.63 раз", "1.09850", "1.10500"});
          RiskAndRatioWarnings(o);
        }},
   });

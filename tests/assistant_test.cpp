@@ -14,8 +14,10 @@ namespace {
 
 class AssistantLots : public AssistantTest {};
 
-// What every lots-mode run does before it sizes the position.
+// What every lots-mode run does before it sizes the position. A run that ends before the price
+// levels leaves both price boxes empty; the cases that get that far set them.
 void LotsStart(Outputs& o) {
+  o.stopPrice = o.takePrice = "";
   o.zalog = "0";
   o.memoColour = colors::Black;
   o.label42Colour = colors::Gray;
@@ -93,7 +95,7 @@ TEST_F(AssistantLots, PairsOfEveryKind) {
        [](Outputs& o) {
          FullRun(o, "USD/JPY",
                  {"200", "0.67", "335$ или 335%", "100.5$ или 100.5%", "можно ошибится 1.0 раз",
-                  "149.99850", "150.00500", "3.3"});
+                  "149.85000", "150.50000", "3.3"});
          o.memo = {kNoFunds};
          o.memoColour = o.label42Colour = colors::Red;
          o.label34Colour = colors::Green;
@@ -105,48 +107,53 @@ TEST_F(AssistantLots, PairsOfEveryKind) {
                   "0.91080", "0.91730", "3.3"});
          o.label34Colour = colors::Green;
        }},
-      {"USD/MXN has no point value and keeps the old one",
+      {"USD/MXN is valued like every dollar-based pair, not with the old point value",
        [](TForm1& f) {
          Select(f, "USD/MXN");
          f.Punkt.caption = "0.06";
        },
        [](Outputs& o) {
+         // 0.1 lot × 1 peso a point ÷ 17.1 pesos a dollar = $0.0058.
          FullRun(o, "USD/MXN",
-                 {"20", "0.06", "30$ или 30%", "9$ или 9%", "можно ошибится 11.11 раз", "17.09850",
-                  "17.10500", "3.3"});
+                 {"20", "0.01", "5$ или 5%", "1.5$ или 1.5%", "можно ошибится 66.67 раз",
+                  "17.09850", "17.10500", "3.3"});
          o.label34Colour = colors::Green;
        }},
       {"EUR/GBP is valued through the EUR/USD reference", [](TForm1& f) { Select(f, "EUR/GBP"); },
        [](Outputs& o) {
          FullRun(o, "EUR/GBP",
-                 {"22.468", "1.32", "660$ или 660%", "198$ или 198%", "можно ошибится 0.51 раз",
+                 // 0.1 lot × £1 a point × 1.1234 $/€ ÷ 0.8512 £/€ = $0.132.
+                 {"22.468", "0.13", "65$ или 65%", "19.5$ или 19.5%", "можно ошибится 5.13 раз",
                   "0.84970", "0.85620", "3.3"});
          o.label34Colour = colors::Green;
        }},
-      {"EUR/JPY uses the yen factor 1000", [](TForm1& f) { Select(f, "EUR/JPY"); },
+      {"EUR/JPY: a point is 0.001 yen", [](TForm1& f) { Select(f, "EUR/JPY"); },
        [](Outputs& o) {
+         // 0.1 lot × ¥100 a point × 1.1234 $/€ ÷ 130.50 ¥/€ = $0.086.
          FullRun(o, "EUR/JPY",
-                 {"22.468", "0.86", "430$ или 430%", "129$ или 129%", "можно ошибится 0.78 раз",
-                  "130.49850", "130.50500", "3.3"});
+                 {"22.468", "0.09", "45$ или 45%", "13.5$ или 13.5%", "можно ошибится 7.41 раз",
+                  "130.35000", "131.00000", "3.3"});
          o.label34Colour = colors::Green;
        }},
-      {"CHF/JPY multiplies by the USD/CHF bid", [](TForm1& f) { Select(f, "CHF/JPY"); },
+      {"CHF/JPY converts francs at 1 ÷ the USD/CHF bid", [](TForm1& f) { Select(f, "CHF/JPY"); },
        [](Outputs& o) {
+         // Margin 10000 francs ÷ 0.9123 francs a dollar ÷ 500; point ¥10 ÷ 160.2 ÷ 0.9123.
          FullRun(o, "CHF/JPY",
-                 {"18.246", "0.57", "285$ или 285%", "85.5$ или 85.5%", "можно ошибится 1.17 раз",
-                  "160.19850", "160.20500", "3.3"});
+                 {"21.9226131754905", "0.07", "35$ или 35%", "10.5$ или 10.5%",
+                  "можно ошибится 9.52 раз", "160.05000", "160.70000", "3.3"});
          o.label34Colour = colors::Green;
        }},
-      {"SGD/JPY is in no table: margin 0, point value kept",
+      {"SGD/JPY has no dollar reference: nothing of another pair is left to act on",
        [](TForm1& f) {
          Select(f, "SGD/JPY");
          f.Punkt.caption = "0.5";
        },
        [](Outputs& o) {
-         FullRun(o, "SGD/JPY",
-                 {"0", "0.5", "250$ или 250%", "75$ или 75%", "можно ошибится 1.33 раз", "79.99850",
-                  "80.00500", "3.3"});
-         o.label34Colour = colors::Green;
+         Picked(o, "SGD/JPY");
+         LotsStart(o);
+         o.punkt = "0";
+         o.profit = o.loss = "0$ или 0%";
+         // The run ends at the loss count, a division by zero, before the price levels.
        }},
       {"lot 10 at leverage 1 needs more than the deposit",
        [](TForm1& f) {
@@ -190,7 +197,7 @@ TEST_F(AssistantLots, PairsOfEveryKind) {
        [](Outputs& o) {
          FullRun(o, "USD/JPY",
                  {"100", "0.33", "165$ или 165%", "49.5$ или 49.5%", "можно ошибится 2.02 раз",
-                  "149.99850", "150.00500", "3.3"});
+                  "149.85000", "150.50000", "3.3"});
          o.label34Colour = colors::Green;
        }},
   });
@@ -328,7 +335,7 @@ TEST_F(AssistantLots, RunsThatEndEarly) {
          o.zalog = "22";
          o.punkt = "0.10";
        }},
-      {"USD/MXN without a price sizes, then ends at the price levels",
+      {"USD/MXN without a price has its margin, then ends at the point value",
        [](TForm1& f) {
          f.Label_Valuta.caption = f.SelectedPair = "USD/MXN";
          f.SelectedBid = "";
@@ -337,9 +344,6 @@ TEST_F(AssistantLots, RunsThatEndEarly) {
        [](Outputs& o) {
          LotsStart(o);
          o.zalog = "20";
-         o.profit = "385$ или 385%";
-         o.loss = "115.5$ или 115.5%";
-         o.lossCount = "можно ошибится 0.87 раз";
        }},
       {"a pair outside the tables with point value 0 ends at the loss count",
        [](TForm1& f) {
@@ -461,7 +465,7 @@ TEST_F(AssistantLots, SelectionOutsideTheTableOrWithoutPricesIsHarmless) {
   EXPECT_EQ(form.SelectedBid, "");
   EXPECT_EQ(form.RadioButton_Buy.caption, "Покупка (ask): ");
   EXPECT_EQ(form.Zalog.caption, "0");
-  EXPECT_EQ(form.Edit_Loss.text, afterFirstRun.stopPrice);
+  EXPECT_EQ(form.Edit_Loss.text, "");  // not the EUR/USD level of the run before
 }
 
 // Whatever the user types, the recalculation never ends in an error message: each of these

@@ -90,16 +90,20 @@ TEST_F(QuoteTableTest, DerivedColumnsWithLotTenthAndDepositHundred) {
        "76.031",
        {"6893", "137.86 (0.7)", "68.93 (1.5)", "13.786 (7.3)", "6.893 (14.5)", "3.4465 (29)",
         "0.91"}},
-      // Bases CHF and CAD multiply by the USD/CHF and USD/CAD bid itself.
+      // USD/CHF and USD/CAD quote francs and Canadian dollars per dollar: a unit of the base is
+      // worth 1 ÷ their bid. 10000 francs ÷ 0.9123 = $10961.31; 10 pips = ¥100 = 100 ÷ 120.50
+      // francs = $0.91.
       {"CHF/JPY",
-       "120.84",
-       "120.89",
-       {"9123", "182.46 (0.5)", "91.23 (1.1)", "18.246 (5.5)", "9.123 (11)", "4.5615 (21.9)",
-        "0.75"}},
+       "120.50",
+       "120.55",
+       {"10961.3065877453", "219.226131754905 (0.5)", "109.613065877453 (0.9)",
+        "21.9226131754905 (4.6)", "10.9613065877453 (9.1)", "5.48065329387263 (18.2)", "0.91"}},
+      // 10000 ÷ 1.2518 = $7988.50; ¥100 ÷ 88.071 = 1.1354 Canadian dollars = $0.907.
       {"CAD/JPY",
        "88.071",
        "88.101",
-       {"12518", "250.36 (0.4)", "125.18 (0.8)", "25.036 (4)", "12.518 (8)", "6.259 (16)", "1.42"}},
+       {"7988.49656494648", "159.76993129893 (0.6)", "79.8849656494648 (1.3)",
+        "15.976993129893 (6.3)", "7.98849656494648 (12.5)", "3.99424828247324 (25)", "0.91"}},
       {"SGD/JPY", "82.201", "82.261", {}},
       {"TRY/JPY", "13.041", "13.071", {}},
       {"USDX", "92.412", "92.432", {}},
@@ -130,6 +134,14 @@ TEST_F(QuoteTableTest, PipValueOfDollarQuotedPairsRoundsTiesToEven) {
     ASSERT_EQ(row.subItems.size(), 10u);
     EXPECT_EQ(row.subItems[9], pips);
   }
+}
+
+// The pip value is rounded from the double it is stored as: 0.1 × 10 ÷ 40 and 1.0011 × 1 ÷ 0.852
+// sit a hair below .xx5 in extended precision but on or above it as doubles.
+TEST_F(QuoteTableTest, PipValuesOnATieRoundFromTheDouble) {
+  form.RefBid_EURUSD = "1.0011";
+  EXPECT_EQ(Complete("USD/TRY", "40.0000", "40.0100").subItems.back(), "0.03");
+  EXPECT_EQ(Complete("EUR/GBP", "0.8520", "0.8522").subItems.back(), "1.18");
 }
 
 TEST_F(QuoteTableTest, ReferenceBidsComeFromNamesThatContainThePair) {

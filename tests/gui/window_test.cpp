@@ -61,7 +61,7 @@ TEST_F(GuiTest, DefaultsAreShownAndHiddenControlsStayHidden) {
   auto* table = Find<QTableWidget>("ListView1");
   ASSERT_EQ(table->columnCount(), 11);
   EXPECT_EQ(table->horizontalHeaderItem(0)->text(), "Валюта");
-  EXPECT_EQ(table->horizontalHeaderItem(10)->text(), "10 pips в $");
+  EXPECT_EQ(table->horizontalHeaderItem(10)->text(), "1 pip в $");
   EXPECT_FALSE(table->horizontalHeader()->sectionsClickable());
 
   for (const char* hidden : {"Memo_Back", "edt_count2", "Label8", "Button2", "Button3"}) {
