@@ -356,6 +356,18 @@ TEST_F(AssistantLots, RunsThatEndEarly) {
          o.profit = "0$ или 0%";
          o.loss = "0$ или 0%";
        }},
+      {"USD/CNY at 0.01 lot rounds its point value to 0 and leaves no price levels",
+       [](TForm1& f) {
+         Select(f, "USD/CNY");
+         f.ComboBox_Lot.text = "0.01";
+       },
+       [](Outputs& o) {
+         Picked(o, "USD/CNY");
+         LotsStart(o);
+         o.zalog = "2";
+         o.punkt = "0";
+         o.profit = o.loss = "0$ или 0%";
+       }},
       {"a bad text in the lot-from-margin box is kept and stops the lot formatting",
        [](TForm1& f) {
          Select(f, "EUR/USD");
