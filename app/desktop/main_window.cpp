@@ -656,7 +656,14 @@ QPlainTextEdit* MainWindow::Memo(QWidget* parent, const char* name, TMemo& memo,
     }
     if (!was || was->fontColor != memo.fontColor) SetTextColour(widget, memo.fontColor);
     if (!was || was->visible != memo.visible) widget->setVisible(memo.visible);
-    *shown = memo;
+    // The lines are copied only when they changed: a keystroke elsewhere costs no copy.
+    if (changed) {
+      *shown = memo;
+    } else {
+      (*shown)->caretLine = memo.caretLine;
+      (*shown)->fontColor = memo.fontColor;
+      (*shown)->visible = memo.visible;
+    }
   });
   return widget;
 }
