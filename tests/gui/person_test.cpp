@@ -104,36 +104,6 @@ TEST_F(PersonTest, TypingInTheMiddleOfABoxTypesThere) {
   EXPECT_NE(Find<QLabel>("Label_Loss")->text(), "введите стоп лосс");
 }
 
-TEST_F(PersonTest, KeyFiltersRunOnTheFocusedBox) {
-  MainWindow& window = OpenActive();
-  struct Row {
-    int tab;
-    const char* box;
-    const char* start;
-    int caret;
-    QString typed;
-    const char* expected;
-  };
-  const Row rows[] = {
-      {1, "edit_lot", "", 0, "1a,5/x", "1.5"},  // once "1a,5/"
-      {2, "Edit_Deposit", "100", 3, ",5a", "100.5"},
-      {1, "edit_lot", "", 0, "0,1", "0.1"},  // the last: the refresh below reads it
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(std::string(row.box) + ": " + row.start + " + " + row.typed.toStdString());
-    ShowTab(row.tab);
-    person::Prepare(Find<QWidget>(row.box), row.start, row.caret);
-    person::Type(row.typed);
-    EXPECT_EQ(Text(row.box), row.expected);
-  }
-  EXPECT_EQ(window.model().edit_lot.text, "0.1");
-  ShowTab(1);
-  errors_.clear();
-  person::Click(Find<QPushButton>("Button9"));
-  EXPECT_TRUE(errors_.empty()) << errors_.front();
-  EXPECT_GT(Find<QTableWidget>("ListView1")->rowCount(), 20);
-}
-
 TEST_F(PersonTest, ALongTextTheProgramWroteCanBeShortenedButNotLengthened) {
   MainWindow& window = OpenActive();
   window.model().Edit_ProcLot.text = "1234.57";

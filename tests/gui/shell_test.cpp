@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QToolButton>
 
@@ -155,6 +156,7 @@ TEST_F(GuiTest, DepositBoxKeepsToWholeAndTwoDecimalNumbers) {
 }
 
 TEST_F(GuiTest, LotBoxTurnsSeparatorKeysIntoADotAndIgnoresOthers) {
+  WriteCache(SamplePage());
   MainWindow& window = Open();
   window.model().PageControl1.activePageIndex = 1;
   window.Render();
@@ -162,7 +164,7 @@ TEST_F(GuiTest, LotBoxTurnsSeparatorKeysIntoADotAndIgnoresOthers) {
   const KeyCase cases[] = {
       {"", 0, "0ю05", "0.05"}, {"1", 1, "/", "1."},    {"1", 1, "Б", "1."},
       {"0.1", 3, ".", "0.1"},  {"0.1", 3, "б", "0.1"}, {"0.1", 3, "x-", "0.1"},
-      {"0.1", 3, "\b", "0.1"}, {"2", 1, ",5", "2.5"},
+      {"0.1", 3, "\b", "0.1"}, {"2", 1, ",5", "2.5"},  {"", 0, "1a,5/x", "1.5"},  // once "1a,5/"
   };
   for (const KeyCase& c : cases) {
     SCOPED_TRACE(std::string(c.start) + " + " + c.typed.toStdString());
@@ -175,6 +177,12 @@ TEST_F(GuiTest, LotBoxTurnsSeparatorKeysIntoADotAndIgnoresOthers) {
   person::Key(Qt::Key_Delete);
   EXPECT_EQ(combo->currentText(), ".25");
   EXPECT_EQ(window_->model().edit_lot.text, ".25");
+  // A lot typed with a comma is read by the next refresh without an error.
+  TypeInto(window, combo, {"", 0, "0,1", "0.1"});
+  errors_.clear();
+  person::Click(Find<QPushButton>("Button9"));
+  EXPECT_TRUE(errors_.empty()) << errors_.front();
+  EXPECT_GT(window.model().ListView1.items.size(), 20u);
 }
 
 TEST_F(GuiTest, LotFromMarginBoxTakesAtMostFourTypedCharacters) {
