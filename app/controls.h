@@ -59,7 +59,11 @@ struct TMemo {
     lines.clear();
     caretLine = 0;
   }
-  void Add(std::string line) { lines.push_back(std::move(line)); }
+  // An appended line takes the caret with it, so a memo being filled shows its latest lines.
+  void Add(std::string line) {
+    lines.push_back(std::move(line));
+    caretLine = static_cast<int>(lines.size()) - 1;
+  }
 };
 
 struct TRadioButton {

@@ -14,7 +14,9 @@ struct Environment {
   std::string statusUrl;                // empty: the build's configured address
   std::string quotesUrl;                // empty: the build's configured address
 
-  std::function<void()> processEvents;                      // run pending window events
+  // Runs pending window events; false when the user has chosen to quit, so whatever waits
+  // stops waiting.
+  std::function<bool()> processEvents;
   std::function<void(const std::string&)> copyToClipboard;  // put plain text on the clipboard
   std::function<void(const std::string&)> openWebPage;      // open in the default browser
 

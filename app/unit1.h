@@ -1,6 +1,6 @@
 // The main window as a data model: every control the user sees, with its defaults, the few
-// process-wide values of the program, and the handler of every user event. This header is the
-// wiring table: each handler names the file that defines it.
+// process-wide values of the program, and the handler of every user event. Each handler names
+// the file that defines it; which control event runs it is the wiring table of app/wiring.h.
 #pragma once
 
 #include <optional>

@@ -28,16 +28,17 @@ constexpr std::size_t kMaxBytes = 32u << 20;
 struct Transfer {
   CURL* easy = nullptr;
   const std::filesystem::path* file = nullptr;
-  const std::function<void()>* processEvents = nullptr;
+  const std::function<bool()>* processEvents = nullptr;
   int fd = -1;
   bool created = false;
   std::size_t written = 0;
-  bool pumped = false;  // the events ran since the loop last looked
+  bool pumped = false;   // the events ran since the loop last looked
+  bool aborted = false;  // an event handler asked the download to stop
   std::exception_ptr error;
 
   void Pump() {
     pumped = true;
-    if (*processEvents) (*processEvents)();
+    if (*processEvents && !(*processEvents)()) aborted = true;
   }
 
   // Creates the file as soon as a 200 answer is complete; earlier answers of a redirect chain
@@ -75,7 +76,7 @@ struct Transfer {
       error = std::current_exception();
       return false;
     }
-    return true;
+    return !aborted;
   }
 };
 
@@ -148,7 +149,7 @@ std::string InOutMessage(int error) {
 }
 
 bool DownloadToFile(std::string_view url, const std::filesystem::path& file,
-                    const std::function<void()>& processEvents) {
+                    const std::function<bool()>& processEvents) {
   InitialiseCurl();
   // Declared first so it outlives the handle that points at it.
   std::unique_ptr<curl_slist, ListDeleter> headers(
@@ -198,12 +199,12 @@ bool DownloadToFile(std::string_view url, const std::filesystem::path& file,
     int running = 0;
     CURLMcode mc = curl_multi_perform(multi.get(), &running);
     transfer.Pump();  // the URL is open
-    while (mc == CURLM_OK && running > 0 && !transfer.error) {
+    while (mc == CURLM_OK && running > 0 && !transfer.error && !transfer.aborted) {
       transfer.pumped = false;
       mc = curl_multi_poll(multi.get(), nullptr, 0, kEventWaitMs, nullptr);
       if (mc != CURLM_OK) break;
       mc = curl_multi_perform(multi.get(), &running);
-      if (!transfer.pumped && !transfer.error) transfer.Pump();
+      if (!transfer.pumped && !transfer.error && !transfer.aborted) transfer.Pump();
     }
     int left = 0;
     while (CURLMsg* message = curl_multi_info_read(multi.get(), &left)) {
@@ -212,8 +213,8 @@ bool DownloadToFile(std::string_view url, const std::filesystem::path& file,
   }
   long code = 0;
   curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &code);
-  const bool ok = !transfer.error && outcome == CURLE_OK && code == 200 && transfer.created &&
-                  transfer.written > 0;
+  const bool ok = !transfer.error && !transfer.aborted && outcome == CURLE_OK && code == 200 &&
+                  transfer.created && transfer.written > 0;
   if (transfer.fd >= 0 && close(transfer.fd) != 0 && ok) {
     transfer.fd = -1;
     throw InOutError(InOutMessage(errno));  // the guard deletes the unfinished file
@@ -224,6 +225,11 @@ bool DownloadToFile(std::string_view url, const std::filesystem::path& file,
     multi.reset();
     easy.reset();
     std::rethrow_exception(transfer.error);
+  }
+  if (transfer.aborted) {
+    multi.reset();
+    easy.reset();
+    throw DownloadAborted("Download aborted");
   }
   return ok;
 }

@@ -1,6 +1,7 @@
 // Downloading a small file (the publisher's status file) through libcurl, which honours the
 // user's proxy settings (http_proxy, no_proxy ...). The window stays responsive meanwhile: the
-// caller's event pump runs after the URL is opened, after every block and at least every 50 ms.
+// caller's event pump runs after the URL is opened, after every block and at least every 50 ms,
+// and answers whether to go on: the user may quit while the server is silent.
 //
 // Limits: 10 s to connect; the transfer is dropped when fewer than 1 byte per second arrive
 // over 20 s, when it takes longer than 120 s in all, or when the body passes 32 MiB (the file
@@ -22,14 +23,22 @@ class InOutError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The event pump asked the download to stop (the program is ending). Nothing that follows the
+// download should run, so this is not an ordinary failed download.
+class DownloadAborted : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 // The user's words for a failed file operation with this errno value.
 std::string InOutMessage(int error);
 
 // Downloads `url` into `file`. Only a status of 200 creates (or replaces) the file; any other
 // answer leaves an existing file untouched. Returns true when a non-empty body was stored
 // completely; when the download fails after the file was created, the file is deleted. Network
-// problems return false; file errors throw InOutError.
+// problems return false; file errors throw InOutError. processEvents returns false to stop the
+// download at once: the file is deleted and DownloadAborted thrown.
 bool DownloadToFile(std::string_view url, const std::filesystem::path& file,
-                    const std::function<void()>& processEvents);
+                    const std::function<bool()>& processEvents);
 
 }  // namespace tiramon

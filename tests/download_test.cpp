@@ -177,6 +177,7 @@ TEST_F(DownloadTest, PumpsEventsAfterEveryBlockAndWhileTheServerStalls) {
     std::error_code ignored;
     const std::uintmax_t size = std::filesystem::file_size(file, ignored);
     sizes.push_back(ignored ? 0 : size);
+    return true;
   };
   EXPECT_TRUE(DownloadToFile(server.Url("/"), file, pump));
   EXPECT_EQ(ReadFile(file), body);
@@ -209,10 +210,54 @@ TEST_F(DownloadTest, AnEventHandlerThatThrowsEndsTheDownloadAndRemovesTheFile) {
                                 if (std::filesystem::exists(file)) {
                                   throw std::runtime_error("window closed");
                                 }
+                                return true;
                               }),
                std::runtime_error);
   EXPECT_GE(calls, 2);  // it did run once the file was there
   EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+}  // namespace
+}  // namespace tiramon
+
+namespace tiramon {
+namespace {
+
+TEST_F(DownloadTest, APumpThatSaysStopEndsAStalledDownloadAtOnce) {
+  struct Case {
+    const char* name;
+    std::string sentBeforeStall;
+    bool fileWhileStalled;
+  };
+  const Case cases[] = {
+      {"silent server", "", false},
+      {"body stops half way",
+       "HTTP/1.1 200 OK\r\nContent-Length: 3000\r\n\r\n" + std::string(500, 'z'), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CannedServer server([&c](CannedConnection& connection) {
+      if (!connection.ReadRequest()) return;
+      connection.Send(c.sentBeforeStall);
+      connection.WaitForClose(30000ms);  // the stall: nothing more until the client gives up
+    });
+    const auto file = dir_ / "news.txt";
+    std::filesystem::remove(file);
+    const auto start = std::chrono::steady_clock::now();
+    std::optional<std::chrono::steady_clock::time_point> stopAsked;
+    bool sawFile = false;
+    const auto pump = [&] {
+      sawFile = sawFile || std::filesystem::exists(file);
+      if (std::chrono::steady_clock::now() - start < 300ms) return true;
+      if (!stopAsked) stopAsked = std::chrono::steady_clock::now();
+      return false;  // the user chose to quit
+    };
+    EXPECT_THROW(DownloadToFile(server.Url("/down/news.txt"), file, pump), DownloadAborted);
+    ASSERT_TRUE(stopAsked.has_value());
+    EXPECT_LT(std::chrono::steady_clock::now() - *stopAsked, 100ms);
+    EXPECT_EQ(sawFile, c.fileWhileStalled);
+    EXPECT_FALSE(std::filesystem::exists(file));
+  }
 }
 
 }  // namespace

@@ -242,6 +242,7 @@ TEST_F(RefreshTest, APressDuringTheStatusDownloadIsIgnored) {
   environment.processEvents = [&] {
     ++pumps;
     self->Button9Click();  // the user presses the button again
+    return true;
   };
   TForm1 form(environment);
   self = &form;

@@ -31,7 +31,36 @@ QPixmap DrawIcon(int size) {
   return pixmap;
 }
 
+// Two sheets, the front one offset down and right: the usual picture of "copy".
+QPixmap DrawCopyIcon(int size) {
+  QPixmap pixmap(size, size);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  const qreal s = size;
+  const qreal pen = qMax(1.0, s / 16);
+  const QRectF back(s * 0.12, s * 0.06, s * 0.52, s * 0.62);
+  const QRectF front(s * 0.36, s * 0.3, s * 0.52, s * 0.62);
+  p.setPen(QPen(QColor(0x47, 0x55, 0x69), pen));
+  p.setBrush(QColor(0xe2, 0xe8, 0xf0));
+  p.drawRoundedRect(back, s * 0.06, s * 0.06);
+  p.setBrush(Qt::white);
+  p.drawRoundedRect(front, s * 0.06, s * 0.06);
+  p.setPen(QPen(QColor(0x64, 0x74, 0x8b), pen));
+  for (int line = 1; line <= 3; ++line) {
+    const qreal y = front.top() + front.height() * line / 4.5 + s * 0.04;
+    p.drawLine(QPointF(front.left() + s * 0.1, y), QPointF(front.right() - s * 0.1, y));
+  }
+  return pixmap;
+}
+
 }  // namespace
+
+QIcon CopyIcon() {
+  QIcon drawn;
+  for (int size : {16, 22, 24, 32}) drawn.addPixmap(DrawCopyIcon(size));
+  return QIcon::fromTheme("edit-copy", drawn);
+}
 
 QIcon ApplicationIcon() {
   QIcon icon;

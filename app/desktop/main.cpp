@@ -24,5 +24,8 @@ int main(int argc, char* argv[]) {
       QDir(QApplication::applicationDirPath()).absolutePath().toStdString());
   tiramon::desktop::MainWindow window(std::move(environment));
   window.show();
+  // "Выход" may be chosen from the tray while the first show waits for the status file, before
+  // there is an event loop to end.
+  if (window.quitRequested()) return 0;
   return QApplication::exec();
 }

@@ -28,10 +28,13 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <optional>
 
 #include "app/desktop/artwork.h"
 #include "app/desktop/error_box.h"
 #include "app/desktop/jpeg_image.h"
+#include "app/window_rules.h"
 
 // The pictures are compiled into this static library; their registration must be pulled in.
 static void InitAssets() { Q_INIT_RESOURCE(assets); }
@@ -45,6 +48,29 @@ constexpr int kRowHeight = 24;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 QColor ToQColor(TColor c) { return QColor(c.r, c.g, c.b); }
+
+// Qt counts positions in UTF-16 units, the input rules in characters.
+int Characters(const QString& text, int units) {
+  return static_cast<int>(text.left(units).toStdU32String().size());
+}
+int Units(const std::u32string& text, int characters) {
+  const auto count = static_cast<std::size_t>(std::max(characters, 0));
+  return static_cast<int>(QString::fromStdU32String(text.substr(0, count)).size());
+}
+
+BoxState StateOf(const QLineEdit* line) {
+  const QString text = line->text();
+  BoxState state;
+  state.text = text.toStdU32String();
+  state.caret = Characters(text, line->cursorPosition());
+  if (line->hasSelectedText()) {
+    state.selStart = Characters(text, line->selectionStart());
+    state.selLength = Characters(text, line->selectionEnd()) - state.selStart;
+  } else {
+    state.selStart = state.caret;
+  }
+  return state;
+}
 
 void SetTextColour(QWidget* widget, TColor colour) {
   QPalette palette = widget->palette();
@@ -85,22 +111,15 @@ class IndicatorPanel : public QWidget {
 
 }  // namespace
 
-MainWindow::MainWindow(Environment environment, TrayMode trayMode) {
-  switch (trayMode) {
-    case TrayMode::Auto:
-      trayActive_ = QSystemTrayIcon::isSystemTrayAvailable();
-      break;
-    case TrayMode::Enabled:
-      trayActive_ = true;
-      break;
-    case TrayMode::Disabled:
-      trayActive_ = false;
-      break;
-  }
-
+MainWindow::MainWindow(Environment environment, TrayMode trayMode) : trayMode_(trayMode) {
   // Platform services the handlers reach through the model's environment; a test may have set
-  // its own, which are kept.
-  if (!environment.processEvents) environment.processEvents = [] { QApplication::processEvents(); };
+  // its own, which are kept. The pump says stop once the user has chosen "Выход".
+  if (!environment.processEvents) {
+    environment.processEvents = [this] {
+      QApplication::processEvents();
+      return !quitRequested_;
+    };
+  }
   if (!environment.copyToClipboard) {
     environment.copyToClipboard = [](const std::string& text) {
       QApplication::clipboard()->setText(Q(text));
@@ -119,25 +138,50 @@ MainWindow::MainWindow(Environment environment, TrayMode trayMode) {
     raise();
     activateWindow();
   };
-  // exit(), not quit(): Qt's quit() first asks every window to close, and this window answers a
-  // close request by hiding to the tray, which would cancel the quit.
-  environment.quitApplication = [] { QApplication::exit(0); };
+  environment.quitApplication = [this] { Quit(); };
 
   model_ = std::make_unique<TForm1>(std::move(environment));
   InitAssets();
   BuildWindow();
   BuildTray();
-  RunHandler([this] { model_->FormCreate(); });
+  Fire("Form1", Event::Create);
 
   // The session's log-out query takes the same path as a close request: the window goes to the
   // tray. The log-out itself is not vetoed, so the program never holds up the user's shutdown.
   connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
-    if (trayActive_)
-      RunHandler([this] {
-        bool canClose = true;
-        model_->FormCloseQuery(canClose);
-      });
+    if (AnswerCloseRequest(trayActive()) != WindowAnswer::HideToTray) return;
+    RunHandler([this] {
+      bool canClose = true;
+      model_->FormCloseQuery(canClose);
+    });
   });
+}
+
+bool MainWindow::trayActive() const {
+  switch (trayMode_) {
+    case TrayMode::Enabled:
+      return true;
+    case TrayMode::Disabled:
+      return false;
+    case TrayMode::Auto:
+      break;
+  }
+  return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void MainWindow::Quit() {
+  quitRequested_ = true;
+  if (tray_) tray_->hide();
+  QWidget::setVisible(false);
+  // exit(), not quit(): Qt's quit() first asks every window to close, and this window answers a
+  // close request by hiding to the tray, which would cancel the quit. Before the event loop has
+  // started there is nothing to end: main() sees quitRequested() instead.
+  QApplication::exit(0);
+}
+
+void MainWindow::Fire(std::string_view control, Event event) {
+  const Handler handler = WiredHandler(control, event);
+  if (handler) RunHandler([this, handler] { ((*model_).*handler)(); });
 }
 
 MainWindow::~MainWindow() {
@@ -170,7 +214,10 @@ void MainWindow::BuildWindow() {
   connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
     if (!rendering_) model_->PageControl1.activePageIndex = index;
   });
-  renderers_.push_back([this] { tabs_->setCurrentIndex(model_->PageControl1.activePageIndex); });
+  renderers_.push_back([this] {
+    const int page = model_->PageControl1.activePageIndex;
+    if (tabs_->currentIndex() != page) tabs_->setCurrentIndex(page);
+  });
   layout->addWidget(tabs_, 1);
 
   auto* status = new QStatusBar(this);
@@ -183,8 +230,15 @@ void MainWindow::BuildWindow() {
   panel1->setFixedWidth(model_->StatusBar1.panels[1].width);
   status->addWidget(panel1);
   renderers_.push_back([this, panel1] {
-    panel1->setText(Q(model_->StatusBar1.panels[1].text));
-    indicator_->update();
+    const QString text = Q(model_->StatusBar1.panels[1].text);
+    if (panel1->text() != text) panel1->setText(text);
+    // The panel paints from the model; repainted only when what it would show has changed.
+    const TPanelDrawing drawing = model_->StatusBar1DrawPanel();
+    const QString key = QString::number(drawing.imageIndex) + Q(drawing.text);
+    if (indicator_->property("shownDrawing").toString() != key) {
+      indicator_->setProperty("shownDrawing", key);
+      indicator_->update();
+    }
   });
   layout->addWidget(status);
 }
@@ -192,11 +246,6 @@ void MainWindow::BuildWindow() {
 void MainWindow::BuildTray() {
   trayMenu_ = new QMenu(this);
   trayMenu_->setObjectName("PopupMenu1");
-  const std::vector<std::pair<std::string, Handler>> actions = {{"N1", &TForm1::SpeedButton2Click},
-                                                                {"N4", &TForm1::SpeedButton3Click},
-                                                                {"N5", &TForm1::N5Click},
-                                                                {"N6", &TForm1::N6Click},
-                                                                {"N3", &TForm1::N3Click}};
   for (const TMenuItem& item : model_->PopupMenu1) {
     if (item.caption == "-") {
       trayMenu_->addSeparator()->setObjectName(Q(item.name));
@@ -204,19 +253,16 @@ void MainWindow::BuildTray() {
     }
     QAction* action = trayMenu_->addAction(Q(item.caption));
     action->setObjectName(Q(item.name));
-    for (const auto& [name, handler] : actions) {
-      if (name != item.name) continue;
-      connect(action, &QAction::triggered, this, [this, handler = handler] {
-        RunHandler([this, handler] { ((*model_).*handler)(); });
-      });
-    }
+    connect(action, &QAction::triggered, this,
+            [this, name = item.name] { Fire(name, Event::Click); });
   }
-  if (!trayActive_) return;
+  // Shown even when the desktop has no notification area yet: Qt puts the icon into one as soon
+  // as a panel provides it.
   tray_ = new QSystemTrayIcon(ApplicationIcon(), this);
   tray_->setObjectName("CoolTrayIcon1");
   tray_->setContextMenu(trayMenu_);
   connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
-    if (why == QSystemTrayIcon::DoubleClick) RunHandler([this] { model_->N6Click(); });
+    if (why == QSystemTrayIcon::DoubleClick) Fire("CoolTrayIcon1", Event::DoubleClick);
   });
   tray_->show();
 }
@@ -231,27 +277,33 @@ void MainWindow::RunHandler(const std::function<void()>& handler) {
   try {
     handler();
   } catch (const std::exception& error) {
+    // Whatever a download stopped by "Выход" left unfinished, the user has already left.
+    if (quitRequested_) return;
     Render();
     ShowErrorBox(this, error.what());
   }
-  Render();
+  if (!quitRequested_) Render();
 }
 
 void MainWindow::setVisible(bool visible) {
-  // The first-show sequence fills every tab before the window is first drawn.
-  if (visible && !isVisible() && !inFormShow_) {
+  if (quitRequested_ && visible) return;
+  if (visible && !isVisible()) {
+    // The first-show sequence fills every tab before the window is first drawn. A request to
+    // show it meanwhile (the tray, during the status download) waits for the sequence: the
+    // window appears once, when it is done.
+    if (inFormShow_) return;
     inFormShow_ = true;
-    RunHandler([this] { model_->FormShow(); });
+    Fire("Form1", Event::Show);
     inFormShow_ = false;
+    if (quitRequested_) return;
   }
   QWidget::setVisible(visible);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (!trayActive_) {
-    // Without a notification area a hidden window could never be reached again.
+  if (AnswerCloseRequest(trayActive()) == WindowAnswer::EndProgram) {
     event->accept();
-    QApplication::exit(0);
+    Quit();
     return;
   }
   bool canClose = true;
@@ -265,7 +317,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (event->type() != QEvent::WindowStateChange || !trayActive_ || !isMinimized()) return;
+  if (event->type() != QEvent::WindowStateChange || !isMinimized()) return;
+  if (AnswerMinimise(trayActive()) != WindowAnswer::HideToTray) return;
   // Minimising sends the window to the tray; done after the state change has settled.
   QTimer::singleShot(0, this, [this] {
     if (!isMinimized()) return;
@@ -275,58 +328,108 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonRelease) {
-    for (const auto& [object, handler] : clickHandlers_) {
-      if (object != watched) continue;
-      RunHandler([this, handler = handler] { ((*model_).*handler)(); });
-      return true;
+  if (event->type() == QEvent::MouseButtonRelease && watched->property("wiredClick").toBool()) {
+    Fire(watched->objectName().toStdString(), Event::Click);
+    return true;
+  }
+  if (event->type() == QEvent::KeyPress) {
+    for (const auto& box : textBoxes_) {
+      if (box->focusWidget == watched) return TypeInto(*box, static_cast<QKeyEvent*>(event));
     }
   }
-  if (event->type() == QEvent::KeyPress) return FilterKey(watched, event);
   return QWidget::eventFilter(watched, event);
 }
 
-bool MainWindow::FilterKey(QObject* watched, QEvent* event) {
-  auto* key = static_cast<QKeyEvent*>(event);
-  auto* edit = qobject_cast<QLineEdit*>(watched);
-  if (!edit) return false;
-  const bool isBackspace = key->key() == Qt::Key_Backspace;
+bool MainWindow::TypeInto(TextBox& box, QKeyEvent* key) {
+  const Qt::KeyboardModifiers chords = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+  const bool isBackspace = key->key() == Qt::Key_Backspace && !chords;
   const QString typed = key->text();
-  const bool typesCharacter = !typed.isEmpty() && typed.at(0) >= QChar(' ') &&
-                              typed.at(0) != QChar(0x7f) &&
-                              !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
-  if (!isBackspace && !typesCharacter) return false;  // arrows, Delete, shortcuts
+  const bool typesCharacter =
+      !typed.isEmpty() && typed.at(0) >= QChar(' ') && typed.at(0) != QChar(0x7f) && !chords;
+  if (!isBackspace && !typesCharacter) return false;  // arrows, Delete, shortcuts: the widget's
 
-  if (edit == depositEdit_ || edit == lotEdit_) {
-    char32_t character = isBackspace ? U'\b' : typed.toUcs4().value(0);
-    TEdit* depositModel = &model_->Edit_Deposit;
-    if (edit == depositEdit_) {
-      depositModel->text = edit->text().toStdString();
-      depositModel->selStart = edit->cursorPosition();
-      RunHandler([this, &character] { model_->Edit_DepositKeyPress(character); });
-    } else {
-      model_->edit_lot.text = edit->text().toStdString();
-      RunHandler([this, &character] { model_->edit_lotKeyPress(character); });
-    }
-    if (character == 0) return true;  // discarded
-    if (isBackspace && character == U'\b') return false;
-    const QString replacement = QString::fromUcs4(&character, 1);
-    if (replacement != typed) {
-      // The filter replaced the character: type the replacement instead, as a user edit.
-      edit->insert(replacement);
-      emit edit->textEdited(edit->text());
-      return true;
-    }
-    return false;
+  const BoxState before = StateOf(box.line);
+  const std::u32string characters = typed.toStdU32String();
+  char32_t character = isBackspace ? kBackspaceKey : characters.front();
+  std::optional<BoxState> after;
+  try {
+    after = TypeKey(*model_, box.filter, box.Model(), before, character);
+  } catch (const std::exception& error) {
+    ShowErrorBox(this, error.what());
+    return true;
   }
+  // The filter may have written the model's copy of the text; the widget still holds it.
+  if (after && after->text != before.text) {
+    Apply(box.line, *after);
+    Commit(box);
+  } else if (box.edit) {
+    box.edit->text = box.shownText;
+  } else {
+    box.combo->text = box.shownText;
+  }
+  return true;
+}
 
-  for (const auto& [limited, model] : limitedEdits_) {
-    if (limited != edit || isBackspace) continue;
-    // The length limit applies to typing only; texts the program writes are never cut.
-    const int afterTyping = edit->text().size() - edit->selectedText().size() + typed.size();
-    if (model->maxLength > 0 && afterTyping > model->maxLength) return true;
+void MainWindow::Apply(QLineEdit* line, const BoxState& state) {
+  applying_ = true;
+  const QString now = line->text();
+  const QString target = QString::fromStdU32String(state.text);
+  if (now != target) {
+    int prefix = 0;
+    while (prefix < now.size() && prefix < target.size() && now[prefix] == target[prefix]) ++prefix;
+    int suffix = 0;
+    while (suffix < now.size() - prefix && suffix < target.size() - prefix &&
+           now[now.size() - 1 - suffix] == target[target.size() - 1 - suffix]) {
+      ++suffix;
+    }
+    line->setSelection(prefix, static_cast<int>(now.size() - suffix - prefix));
+    line->insert(target.mid(prefix, target.size() - suffix - prefix));
   }
-  return false;
+  if (state.selLength > 0) {
+    const int start = Units(state.text, state.selStart);
+    const int end = Units(state.text, state.selStart + state.selLength);
+    line->setSelection(state.caret <= state.selStart ? end : start,
+                       state.caret <= state.selStart ? start - end : end - start);
+  } else {
+    line->setCursorPosition(Units(state.text, state.caret));
+  }
+  applying_ = false;
+}
+
+void MainWindow::EditedByWidget(TextBox& box) {
+  if (!HasInputRules(box.filter, box.Model())) {
+    Commit(box);
+    return;
+  }
+  const QString text = box.line->text();
+  const BoxEdit edit = FindEdit(ToUtf32(box.shownText), text.toStdU32String(),
+                                Characters(text, box.line->cursorPosition()));
+  BoxState after;
+  try {
+    after = InsertText(*model_, box.filter, box.Model(), edit.before, edit.inserted);
+  } catch (const std::exception& error) {
+    ShowErrorBox(this, error.what());
+    after = edit.before;
+  }
+  Apply(box.line, after);
+  Commit(box);
+}
+
+void MainWindow::Commit(TextBox& box) {
+  const std::string text = box.line->text().toStdString();
+  const bool changed = text != box.shownText;
+  box.shownText = text;
+  if (box.edit) {
+    box.edit->text = text;
+    box.edit->selStart = Characters(box.line->text(), box.line->cursorPosition());
+  } else {
+    box.combo->text = text;
+    if (changed) {
+      box.combo->itemIndex = -1;
+      box.shownIndex = -1;
+    }
+  }
+  if (changed) Fire(box.name, Event::Change);
 }
 
 // ---- Binders ---------------------------------------------------------------------------------
@@ -353,51 +456,65 @@ QLabel* MainWindow::Label(QWidget* parent, const char* name, const TLabel& label
   widget->setFont(font);
   widget->move(x, y);
   if (w > 0) widget->setFixedWidth(w);
-  renderers_.push_back([widget, &label, w] {
-    if (widget->text() != Q(label.caption)) {
+  auto shown = std::make_shared<std::optional<TLabel>>();
+  renderers_.push_back([widget, &label, w, shown] {
+    const TLabel* was = shown->has_value() ? &**shown : nullptr;
+    if (!was || was->caption != label.caption) {
       widget->setText(Q(label.caption));
       if (w == 0) widget->adjustSize();
     }
-    SetTextColour(widget, label.fontColor);
-    widget->setToolTip(Q(label.hint));
-    widget->setVisible(label.visible);
+    if (!was || was->fontColor != label.fontColor) SetTextColour(widget, label.fontColor);
+    if (!was || was->hint != label.hint) widget->setToolTip(Q(label.hint));
+    if (!was || was->visible != label.visible) widget->setVisible(label.visible);
+    *shown = label;
   });
   return widget;
 }
 
-void MainWindow::EditedText(TEdit& edit, QLineEdit* widget, Handler onChange) {
-  if (edit.maxLength > 0 && widget->text().size() > edit.maxLength) {
-    // A paste longer than the limit is refused as typing would be.
-    widget->setText(Q(edit.text));
-    return;
-  }
-  edit.text = widget->text().toStdString();
-  edit.selStart = widget->cursorPosition();
-  if (onChange) RunHandler([this, onChange] { ((*model_).*onChange)(); });
+MainWindow::TextBox& MainWindow::AddTextBox(const char* name, QWidget* focusWidget, QLineEdit* line,
+                                            TEdit* edit, TComboBox* combo) {
+  auto box = std::make_unique<TextBox>();
+  box->name = name;
+  box->focusWidget = focusWidget;
+  box->line = line;
+  box->edit = edit;
+  box->combo = combo;
+  box->filter = WiredKeyFilter(name);
+  TextBox& added = *box;
+  textBoxes_.push_back(std::move(box));
+  // Keys are filtered where they arrive: at the widget that holds the focus.
+  if (HasInputRules(added.filter, added.Model())) focusWidget->installEventFilter(this);
+  connect(line, &QLineEdit::textEdited, this, [this, &added] {
+    if (!applying_) EditedByWidget(added);
+  });
+  return added;
 }
 
-QLineEdit* MainWindow::Edit(QWidget* parent, const char* name, TEdit& edit, int x, int y, int w,
-                            Handler onChange) {
+QLineEdit* MainWindow::Edit(QWidget* parent, const char* name, TEdit& edit, int x, int y, int w) {
   auto* widget = new QLineEdit(parent);
   widget->setObjectName(name);
   widget->setGeometry(x, y, w, kRowHeight);
-  connect(widget, &QLineEdit::textEdited, this,
-          [this, widget, &edit, onChange] { EditedText(edit, widget, onChange); });
-  if (edit.maxLength > 0) {
-    widget->installEventFilter(this);
-    limitedEdits_.emplace_back(widget, &edit);
-  }
-  renderers_.push_back([widget, &edit] {
-    if (widget->text() != Q(edit.text)) widget->setText(Q(edit.text));
-    widget->setEnabled(edit.enabled);
-    widget->setToolTip(Q(edit.hint));
-    widget->setVisible(edit.visible);
+  TextBox& box = AddTextBox(name, widget, widget, &edit, nullptr);
+  auto shown = std::make_shared<std::optional<TEdit>>();
+  renderers_.push_back([widget, &edit, &box, shown] {
+    const TEdit* was = shown->has_value() ? &**shown : nullptr;
+    // Written only when the model's text differs from what the widget holds, so the caret and
+    // the selection of a box being edited stay where the user put them.
+    if (edit.text != box.shownText) {
+      if (widget->text() != Q(edit.text)) widget->setText(Q(edit.text));
+      box.shownText = edit.text;
+    }
+    if (!was || was->enabled != edit.enabled) widget->setEnabled(edit.enabled);
+    if (!was || was->hint != edit.hint) widget->setToolTip(Q(edit.hint));
+    if (!was || was->visible != edit.visible) widget->setVisible(edit.visible);
+    *shown = edit;
   });
+  box.shownText = "\x01";  // nothing shown yet
   return widget;
 }
 
 QComboBox* MainWindow::Combo(QWidget* parent, const char* name, TComboBox& combo, int x, int y,
-                             int w, Handler onChange) {
+                             int w) {
   auto* widget = new QComboBox(parent);
   widget->setObjectName(name);
   widget->setEditable(true);
@@ -407,23 +524,31 @@ QComboBox* MainWindow::Combo(QWidget* parent, const char* name, TComboBox& combo
   widget->setGeometry(x, y, w, kRowHeight);
   for (const std::string& item : combo.items) widget->addItem(Q(item));
   widget->lineEdit()->setObjectName(QString(name) + "_edit");
-  connect(widget->lineEdit(), &QLineEdit::textEdited, this,
-          [this, widget, &combo, onChange](const QString& text) {
-            combo.text = text.toStdString();
-            combo.itemIndex = -1;
-            (void)widget;
-            if (onChange) RunHandler([this, onChange] { ((*model_).*onChange)(); });
-          });
-  connect(widget, &QComboBox::activated, this, [this, widget, &combo, onChange](int index) {
+  TextBox& box = AddTextBox(name, widget, widget->lineEdit(), nullptr, &combo);
+  connect(widget, &QComboBox::activated, this, [this, widget, &combo, &box](int index) {
     combo.itemIndex = index;
     combo.text = widget->itemText(index).toStdString();
-    if (onChange) RunHandler([this, onChange] { ((*model_).*onChange)(); });
+    box.shownIndex = index;
+    box.shownText = combo.text;
+    Fire(box.name, Event::Change);
   });
-  renderers_.push_back([widget, &combo] {
-    if (widget->currentIndex() != combo.itemIndex) widget->setCurrentIndex(combo.itemIndex);
-    if (widget->currentText() != Q(combo.text)) widget->setEditText(Q(combo.text));
-    widget->setToolTip(Q(combo.hint));
+  auto shownHint = std::make_shared<std::optional<std::string>>();
+  renderers_.push_back([widget, &combo, &box, shownHint] {
+    if (combo.itemIndex != box.shownIndex) {
+      if (widget->currentIndex() != combo.itemIndex) widget->setCurrentIndex(combo.itemIndex);
+      box.shownIndex = combo.itemIndex;
+      box.shownText = widget->currentText().toStdString();
+    }
+    if (combo.text != box.shownText) {
+      if (widget->currentText() != Q(combo.text)) widget->setEditText(Q(combo.text));
+      box.shownText = combo.text;
+    }
+    if (*shownHint != combo.hint) {
+      widget->setToolTip(Q(combo.hint));
+      *shownHint = combo.hint;
+    }
   });
+  box.shownText = "\x01";
   return widget;
 }
 
@@ -432,20 +557,23 @@ void MainWindow::PullRadios() {
 }
 
 QRadioButton* MainWindow::Radio(QWidget* parent, const char* name, TRadioButton& radio, int x,
-                                int y, int w, Handler onClick) {
+                                int y, int w) {
   auto* widget = new QRadioButton(parent);
   widget->setObjectName(name);
   widget->setGeometry(x, y, w, kRowHeight);
   radios_.emplace_back(widget, &radio);
-  connect(widget, &QRadioButton::clicked, this, [this, onClick] {
+  connect(widget, &QRadioButton::clicked, this, [this, control = std::string(name)] {
     PullRadios();
-    if (onClick) RunHandler([this, onClick] { ((*model_).*onClick)(); });
+    Fire(control, Event::Click);
   });
-  renderers_.push_back([widget, &radio] {
-    if (widget->text() != Q(radio.caption)) widget->setText(Q(radio.caption));
-    widget->setChecked(radio.checked);
-    SetTextColour(widget, radio.fontColor);
-    widget->setToolTip(Q(radio.hint));
+  auto shown = std::make_shared<std::optional<TRadioButton>>();
+  renderers_.push_back([widget, &radio, shown] {
+    const TRadioButton* was = shown->has_value() ? &**shown : nullptr;
+    if (!was || was->caption != radio.caption) widget->setText(Q(radio.caption));
+    if (widget->isChecked() != radio.checked) widget->setChecked(radio.checked);
+    if (!was || was->fontColor != radio.fontColor) SetTextColour(widget, radio.fontColor);
+    if (!was || was->hint != radio.hint) widget->setToolTip(Q(radio.hint));
+    *shown = radio;
   });
   return widget;
 }
@@ -457,38 +585,44 @@ QCheckBox* MainWindow::Check(QWidget* parent, const char* name, TCheckBox& check
   widget->setGeometry(x, y, w, kRowHeight);
   connect(widget, &QCheckBox::clicked, this,
           [widget, &check] { check.checked = widget->isChecked(); });
-  renderers_.push_back([widget, &check] {
-    widget->setChecked(check.checked);
-    SetTextColour(widget, check.fontColor);
-    widget->setToolTip(Q(check.hint));
+  auto shown = std::make_shared<std::optional<TCheckBox>>();
+  renderers_.push_back([widget, &check, shown] {
+    const TCheckBox* was = shown->has_value() ? &**shown : nullptr;
+    if (widget->isChecked() != check.checked) widget->setChecked(check.checked);
+    if (!was || was->fontColor != check.fontColor) SetTextColour(widget, check.fontColor);
+    if (!was || was->hint != check.hint) widget->setToolTip(Q(check.hint));
+    *shown = check;
   });
   return widget;
 }
 
 QPushButton* MainWindow::Button(QWidget* parent, const char* name, const TButton& button, int x,
-                                int y, int w, int h, Handler onClick) {
+                                int y, int w, int h) {
   auto* widget = new QPushButton(Q(button.caption), parent);
   widget->setObjectName(name);
   widget->setGeometry(x, y, w, h);
   connect(widget, &QPushButton::clicked, this,
-          [this, onClick] { RunHandler([this, onClick] { ((*model_).*onClick)(); }); });
-  renderers_.push_back([widget, &button] {
-    widget->setToolTip(Q(button.hint));
-    widget->setVisible(button.visible);
+          [this, control = std::string(name)] { Fire(control, Event::Click); });
+  auto shown = std::make_shared<std::optional<TButton>>();
+  renderers_.push_back([widget, &button, shown] {
+    const TButton* was = shown->has_value() ? &**shown : nullptr;
+    if (!was || was->hint != button.hint) widget->setToolTip(Q(button.hint));
+    if (!was || was->visible != button.visible) widget->setVisible(button.visible);
+    *shown = button;
   });
   return widget;
 }
 
 QToolButton* MainWindow::CopyButton(QWidget* parent, const char* name, const TButton& button, int x,
-                                    int y, Handler onClick) {
+                                    int y) {
   auto* widget = new QToolButton(parent);
   widget->setObjectName(name);
   widget->setAutoRaise(true);
-  widget->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+  widget->setIcon(CopyIcon());
   widget->setGeometry(x, y, kRowHeight, kRowHeight);
   widget->setToolTip(Q(button.hint));
   connect(widget, &QToolButton::clicked, this,
-          [this, onClick] { RunHandler([this, onClick] { ((*model_).*onClick)(); }); });
+          [this, control = std::string(name)] { Fire(control, Event::Click); });
   return widget;
 }
 
@@ -503,37 +637,45 @@ QPlainTextEdit* MainWindow::Memo(QWidget* parent, const char* name, TMemo& memo,
   QPalette palette = widget->palette();
   palette.setColor(QPalette::Base, ToQColor(background));
   widget->setPalette(palette);
-  auto shown = std::make_shared<std::vector<std::string>>();
-  auto shownCaret = std::make_shared<int>(-1);
-  renderers_.push_back([widget, &memo, shown, shownCaret] {
-    const bool changed = *shown != memo.lines;
+  auto shown = std::make_shared<std::optional<TMemo>>();
+  renderers_.push_back([widget, &memo, shown] {
+    const TMemo* was = shown->has_value() ? &**shown : nullptr;
+    const bool changed = !was || was->lines != memo.lines;
     if (changed) {
       QStringList lines;
       lines.reserve(static_cast<int>(memo.lines.size()));
       for (const std::string& line : memo.lines) lines << Q(line);
       widget->setPlainText(lines.join('\n'));
-      *shown = memo.lines;
     }
-    if (changed || *shownCaret != memo.caretLine) {
+    // The caret line is kept in sight: the last line after appending, the first after the
+    // first show moved it there.
+    if (changed || was->caretLine != memo.caretLine) {
       QTextCursor cursor(widget->document()->findBlockByNumber(memo.caretLine));
       widget->setTextCursor(cursor);
       widget->ensureCursorVisible();
-      *shownCaret = memo.caretLine;
     }
-    SetTextColour(widget, memo.fontColor);
-    widget->setVisible(memo.visible);
+    if (!was || was->fontColor != memo.fontColor) SetTextColour(widget, memo.fontColor);
+    if (!was || was->visible != memo.visible) widget->setVisible(memo.visible);
+    // The lines are copied only when they changed: a keystroke elsewhere costs no copy.
+    if (changed) {
+      *shown = memo;
+    } else {
+      (*shown)->caretLine = memo.caretLine;
+      (*shown)->fontColor = memo.fontColor;
+      (*shown)->visible = memo.visible;
+    }
   });
   return widget;
 }
 
-void MainWindow::OnClick(QWidget* widget, Handler handler) {
+void MainWindow::OnClick(QWidget* widget) {
   widget->installEventFilter(this);
   widget->setCursor(Qt::PointingHandCursor);
-  clickHandlers_.emplace_back(widget, handler);
+  widget->setProperty("wiredClick", true);
 }
 
 QLabel* MainWindow::Picture(QWidget* parent, const char* name, const TImage& image,
-                            const char* resource, int x, int y, int w, int h, Handler onClick) {
+                            const char* resource, int x, int y, int w, int h) {
   auto* widget = new QLabel(parent);
   widget->setObjectName(name);
   widget->setGeometry(x, y, w, h);
@@ -546,7 +688,7 @@ QLabel* MainWindow::Picture(QWidget* parent, const char* name, const TImage& ima
     }
   }
   widget->setToolTip(Q(image.hint));
-  OnClick(widget, onClick);
+  OnClick(widget);
   return widget;
 }
 
@@ -570,10 +712,10 @@ QTableWidget* MainWindow::Table(QWidget* parent, int x, int y, int w, int h) {
   }
   connect(table, &QTableWidget::clicked, this, [this](const QModelIndex& index) {
     model_->ListView1.selectedIndex = index.row();
-    RunHandler([this] { model_->ListView1Click(); });
+    Fire("ListView1", Event::Click);
   });
   connect(table, &QTableWidget::doubleClicked, this,
-          [this] { RunHandler([this] { model_->ListView1DblClick(); }); });
+          [this] { Fire("ListView1", Event::DoubleClick); });
   connect(table, &QTableWidget::itemSelectionChanged, this, [this, table] {
     if (rendering_) return;
     const auto rows = table->selectionModel()->selectedRows();

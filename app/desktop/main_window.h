@@ -1,20 +1,27 @@
 // The desktop window: renders the window model into Qt widgets and turns what the user does into
-// the model's handlers. It holds no state of its own: after every handler it re-renders the model.
+// the model's handlers, bound by the model's wiring table. It holds no state of its own: after
+// every handler it renders what changed in the model, and edits go through the model's input
+// rules.
 #pragma once
 
 #include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
+#include "app/input_rules.h"
 #include "app/unit1.h"
+#include "app/wiring.h"
 
 class QCloseEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QComboBox;
+class QKeyEvent;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
@@ -28,7 +35,7 @@ class QToolButton;
 namespace tiramon::desktop {
 
 enum class TrayMode {
-  Auto,      // use the notification area when the desktop has one
+  Auto,      // use the notification area whenever the desktop has one
   Enabled,   // behave as if it had one (tests on the offscreen platform)
   Disabled,  // behave as if it had none
 };
@@ -45,9 +52,13 @@ class MainWindow : public QWidget {
   // box, and the window shows the model as the handler left it.
   void RunHandler(const std::function<void()>& handler);
 
-  bool trayActive() const { return trayActive_; }
+  // Whether a notification area is there now; asked at every close and minimise.
+  bool trayActive() const;
+  void setTrayMode(TrayMode mode) { trayMode_ = mode; }
   QSystemTrayIcon* trayIcon() const { return tray_; }
   QMenu* trayMenu() const { return trayMenu_; }
+  // "Выход" was chosen: main() must not enter the event loop, nothing more is shown.
+  bool quitRequested() const { return quitRequested_; }
 
   void setVisible(bool visible) override;
 
@@ -57,7 +68,6 @@ class MainWindow : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  using Handler = void (TForm1::*)();
   enum Style { kPlain = 0, kBold = 1, kLarge = 2, kUnderline = 4 };
 
   void BuildWindow();
@@ -75,28 +85,23 @@ class MainWindow : public QWidget {
                    int h);
   QLabel* Label(QWidget* parent, const char* name, const TLabel& label, int x, int y, int w = 0,
                 int style = kPlain);
-  QLineEdit* Edit(QWidget* parent, const char* name, TEdit& edit, int x, int y, int w,
-                  Handler onChange = nullptr);
-  QComboBox* Combo(QWidget* parent, const char* name, TComboBox& combo, int x, int y, int w,
-                   Handler onChange = nullptr);
-  QRadioButton* Radio(QWidget* parent, const char* name, TRadioButton& radio, int x, int y, int w,
-                      Handler onClick);
+  QLineEdit* Edit(QWidget* parent, const char* name, TEdit& edit, int x, int y, int w);
+  QComboBox* Combo(QWidget* parent, const char* name, TComboBox& combo, int x, int y, int w);
+  QRadioButton* Radio(QWidget* parent, const char* name, TRadioButton& radio, int x, int y, int w);
   QCheckBox* Check(QWidget* parent, const char* name, TCheckBox& check, int x, int y, int w);
   QPushButton* Button(QWidget* parent, const char* name, const TButton& button, int x, int y, int w,
-                      int h, Handler onClick);
-  QToolButton* CopyButton(QWidget* parent, const char* name, const TButton& button, int x, int y,
-                          Handler onClick);
+                      int h);
+  QToolButton* CopyButton(QWidget* parent, const char* name, const TButton& button, int x, int y);
   QPlainTextEdit* Memo(QWidget* parent, const char* name, TMemo& memo, int x, int y, int w, int h,
                        TColor background);
   QLabel* Picture(QWidget* parent, const char* name, const TImage& image, const char* resource,
-                  int x, int y, int w, int h, Handler onClick);
+                  int x, int y, int w, int h);
   QTableWidget* Table(QWidget* parent, int x, int y, int w, int h);
 
   // One choice of a simulator's risk mode: its radio button, its amount and the amount's unit.
   struct RiskRow {
     const char* radioName;
     TRadioButton& radio;
-    Handler onClick;
     const char* editName;
     TEdit& edit;
     const char* unitName;
@@ -107,25 +112,48 @@ class MainWindow : public QWidget {
   // A bold caption, its edit box and an optional unit label on one row of a parameter box.
   void FieldRow(QWidget* parent, const char* labelName, const TLabel& label, const char* editName,
                 TEdit& edit, const char* unitName, const TLabel* unit, int y);
-  void OnClick(QWidget* widget, Handler handler);
+  // An edit box or a combo box's edit field, with what the widget was last known to hold.
+  struct TextBox {
+    std::string name;
+    QWidget* focusWidget = nullptr;  // what holds the focus and receives the keys
+    QLineEdit* line = nullptr;
+    TEdit* edit = nullptr;
+    TComboBox* combo = nullptr;
+    KeyFilter filter = nullptr;
+    std::string shownText;
+    int shownIndex = -2;  // combo boxes: the item last shown; -2 none yet
+    BoxModel Model() const { return edit ? ModelOf(*edit) : ModelOf(*combo); }
+  };
+  TextBox& AddTextBox(const char* name, QWidget* focusWidget, QLineEdit* line, TEdit* edit,
+                      TComboBox* combo);
+
+  // Runs the handler wired to this event of this control, if any.
+  void Fire(std::string_view control, Event event);
+  void OnClick(QWidget* widget);
   void PullRadios();
-  void EditedText(TEdit& edit, QLineEdit* widget, Handler onChange);
-  bool FilterKey(QObject* watched, QEvent* event);
+  // The user changed the box: its text goes into the model and its change handler runs.
+  void Commit(TextBox& box);
+  // An edit the widget made on its own (paste, drop, undo, Delete) of a box with rules.
+  void EditedByWidget(TextBox& box);
+  // A typed character or Backspace in a box with rules; true when the key was dealt with.
+  bool TypeInto(TextBox& box, QKeyEvent* key);
+  // Puts the model's answer into the widget as a minimal edit, so caret and undo survive.
+  void Apply(QLineEdit* line, const BoxState& state);
+  void Quit();
 
   std::unique_ptr<TForm1> model_;
-  bool trayActive_ = false;
+  TrayMode trayMode_ = TrayMode::Auto;
   bool rendering_ = false;
+  bool applying_ = false;  // the window itself is editing a box: not a user edit
   bool inFormShow_ = false;
+  bool quitRequested_ = false;
   QTabWidget* tabs_ = nullptr;
   QWidget* indicator_ = nullptr;
   QSystemTrayIcon* tray_ = nullptr;
   QMenu* trayMenu_ = nullptr;
-  QLineEdit* depositEdit_ = nullptr;
-  QLineEdit* lotEdit_ = nullptr;
   std::vector<std::function<void()>> renderers_;
   std::vector<std::pair<QRadioButton*, TRadioButton*>> radios_;
-  std::vector<std::pair<QObject*, Handler>> clickHandlers_;
-  std::vector<std::pair<QLineEdit*, TEdit*>> limitedEdits_;
+  std::vector<std::unique_ptr<TextBox>> textBoxes_;
 };
 
 }  // namespace tiramon::desktop

@@ -18,7 +18,7 @@ void MainWindow::RiskModeGroup(QWidget* parent, const char* name, const TGroupBo
   QGroupBox* group = Group(parent, name, box, 10, y, 310, 92);
   int rowY = 24;
   for (const RiskRow* row : {&percent, &money}) {
-    Radio(group, row->radioName, row->radio, 10, rowY, 150, row->onClick);
+    Radio(group, row->radioName, row->radio, 10, rowY, 150);
     Edit(group, row->editName, row->edit, 170, rowY, 110);
     Label(group, row->unitName, row->unit, 286, rowY + 4);
     rowY += 32;
@@ -40,22 +40,21 @@ QWidget* MainWindow::BuildAboutTab() {
   Label(about, "lbl28", m.lbl28, 16, 18, 0, kLarge);
   Label(about, "lbl29", m.lbl29, 16, 54, 0, kUnderline);
   QLabel* link = Label(about, "lbl30", m.lbl30, 16, 80, 0, kUnderline);
-  OnClick(link, &TForm1::lbl30Click);
+  OnClick(link);
 
   QGroupBox* single = Group(page, "GroupBox_Image5", TGroupBox{m.Image5.title}, 350, 8, 340, 112);
-  Picture(single, "Image5", m.Image5, ":/about/image5.jpg", 10, 24, 320, 78, &TForm1::Image5Click);
+  Picture(single, "Image5", m.Image5, ":/about/image5.jpg", 10, 24, 320, 78);
 
   struct Panel {
     const char* name;
     const TImage* image;
     const char* resource;
-    Handler click;
   };
   const Panel panels[] = {
-      {"Image1", &m.Image1, ":/about/image1.jpg", &TForm1::Image1Click},
-      {"Image2", &m.Image2, ":/about/image2.jpg", &TForm1::Image2Click},
-      {"Image3", &m.Image3, ":/about/image3.jpg", &TForm1::Image3Click},
-      {"Image4", &m.Image4, ":/about/image4.jpg", &TForm1::Image4Click},
+      {"Image1", &m.Image1, ":/about/image1.jpg"},
+      {"Image2", &m.Image2, ":/about/image2.jpg"},
+      {"Image3", &m.Image3, ":/about/image3.jpg"},
+      {"Image4", &m.Image4, ":/about/image4.jpg"},
   };
   for (int i = 0; i < 4; ++i) {
     const int x = 10 + (i % 2) * 340;
@@ -71,13 +70,12 @@ QWidget* MainWindow::BuildAboutTab() {
     title->setFont(bold);
     title->setGeometry(8, 8, 314, 26);
     title->setAlignment(Qt::AlignCenter);
-    Picture(frame, panels[i].name, *panels[i].image, panels[i].resource, 8, 40, 314, 200,
-            panels[i].click);
+    Picture(frame, panels[i].name, *panels[i].image, panels[i].resource, 8, 40, 314, 200);
   }
 
   QGroupBox* ads = Group(page, "Panel_Ads", m.Panel_Ads, 700, 8, 222, 630);
   Label(ads, "Label_Ads", m.Label_Ads, 12, 26, 196, kBold)->setAlignment(Qt::AlignCenter);
-  Picture(ads, "Image6", m.Image6, ":/about/image6.jpg", 12, 54, 196, 560, &TForm1::Image6Click);
+  Picture(ads, "Image6", m.Image6, ":/about/image6.jpg", 12, 54, 196, 560);
   return page;
 }
 
@@ -86,13 +84,12 @@ QWidget* MainWindow::BuildQuotesTab() {
   auto* page = new QWidget;
   QGroupBox* box = Group(page, "GroupBox11", TGroupBox{}, 10, 6, 910, 86);
   Label(box, "Label52", m.Label52, 14, 18, 0, kBold);
-  lotEdit_ = Combo(box, "edit_lot", m.edit_lot, 200, 14, 80)->lineEdit();
-  lotEdit_->installEventFilter(this);
+  Combo(box, "edit_lot", m.edit_lot, 200, 14, 80);
   Label(box, "Label53", m.Label53, 292, 18);
   Label(box, "Label55", m.Label55, 14, 52, 0, kBold);
   Edit(box, "Edit8", m.Edit8, 200, 48, 80);
   Label(box, "Label41", m.Label41, 292, 52);
-  Button(box, "Button9", m.Button9, 700, 22, 190, 44, &TForm1::Button9Click);
+  Button(box, "Button9", m.Button9, 700, 22, 190, 44);
 
   Table(page, 10, 100, 910, 510);
   Label(page, "Label39", m.Label39, 12, 618);
@@ -106,28 +103,26 @@ QWidget* MainWindow::BuildAssistantTab() {
 
   QGroupBox* pair = Group(page, "GroupBox12", m.GroupBox12, 10, 6, 450, 150);
   Label(pair, "Label_Valuta", m.Label_Valuta, 16, 26, 420, kLarge);
-  Radio(pair, "RadioButton_Buy", m.RadioButton_Buy, 16, 80, 420, &TForm1::RadioButton_BuyClick);
-  Radio(pair, "RadioButton_sell", m.RadioButton_sell, 16, 110, 420, &TForm1::RadioButton_sellClick);
+  Radio(pair, "RadioButton_Buy", m.RadioButton_Buy, 16, 80, 420);
+  Radio(pair, "RadioButton_sell", m.RadioButton_sell, 16, 110, 420);
 
   QGroupBox* deposit = Group(page, "GroupBox8", m.GroupBox8, 10, 164, 450, 474);
-  const Handler recalc = &TForm1::ListView1Click;
   Label(deposit, "Label36", m.Label36, 16, 36, 0, kBold);
-  depositEdit_ = Edit(deposit, "Edit_Deposit", m.Edit_Deposit, 190, 32, 110, recalc);
-  depositEdit_->installEventFilter(this);
+  Edit(deposit, "Edit_Deposit", m.Edit_Deposit, 190, 32, 110);
   Label(deposit, "Label38", m.Label38, 306, 36, 0, kBold);
   Label(deposit, "Label50", m.Label50, 16, 78, 0, kBold);
-  Combo(deposit, "ComboBox_Plecho", m.ComboBox_Plecho, 190, 74, 110, recalc);
+  Combo(deposit, "ComboBox_Plecho", m.ComboBox_Plecho, 190, 74, 110);
   Label(deposit, "Label54", m.Label54, 16, 124, 0, kBold);
-  Radio(deposit, "RadioButton11", m.RadioButton11, 30, 154, 150, recalc);
-  Combo(deposit, "ComboBox_Lot", m.ComboBox_Lot, 190, 154, 110, recalc);
-  Radio(deposit, "RadioButton9", m.RadioButton9, 30, 194, 150, recalc);
-  Combo(deposit, "ComboBox_LotProc", m.ComboBox_LotProc, 190, 194, 110, recalc);
+  Radio(deposit, "RadioButton11", m.RadioButton11, 30, 154, 150);
+  Combo(deposit, "ComboBox_Lot", m.ComboBox_Lot, 190, 154, 110);
+  Radio(deposit, "RadioButton9", m.RadioButton9, 30, 194, 150);
+  Combo(deposit, "ComboBox_LotProc", m.ComboBox_LotProc, 190, 194, 110);
   Label(deposit, "Label49", m.Label49, 50, 240);
   Edit(deposit, "Edit_ProcLot", m.Edit_ProcLot, 190, 236, 110);
-  CopyButton(deposit, "SpeedButton1", m.SpeedButton1, 306, 236, &TForm1::SpeedButton1Click);
+  CopyButton(deposit, "SpeedButton1", m.SpeedButton1, 306, 236);
   Label(deposit, "Label51", m.Label51, 50, 280);
   Edit(deposit, "Edit_ProcLot2", m.Edit_ProcLot2, 190, 276, 110);
-  CopyButton(deposit, "SpeedButton4", m.SpeedButton4, 306, 276, &TForm1::SpeedButton4Click);
+  CopyButton(deposit, "SpeedButton4", m.SpeedButton4, 306, 276);
   Label(deposit, "Label42", m.Label42, 16, 350, 0, kBold);
   Label(deposit, "Zalog", m.Zalog, 220, 350, 210, kBold);
   Label(deposit, "Label45", m.Label45, 16, 394, 0, kBold);
@@ -135,13 +130,13 @@ QWidget* MainWindow::BuildAssistantTab() {
 
   QGroupBox* stops = Group(page, "GroupBox13", m.GroupBox13, 470, 6, 450, 350);
   Label(stops, "Label35", m.Label35, 16, 32, 0, kBold);
-  Combo(stops, "ComboBox_los", m.ComboBox_los, 140, 28, 90, recalc);
+  Combo(stops, "ComboBox_los", m.ComboBox_los, 140, 28, 90);
   Edit(stops, "Edit_Loss", m.Edit_Loss, 240, 28, 150);
-  CopyButton(stops, "SpeedButton3", m.SpeedButton3, 396, 28, &TForm1::SpeedButton3Click);
+  CopyButton(stops, "SpeedButton3", m.SpeedButton3, 396, 28);
   Label(stops, "Label44", m.Label44, 16, 66, 0, kBold);
-  Combo(stops, "ComboBox_Teik", m.ComboBox_Teik, 140, 62, 90, recalc);
+  Combo(stops, "ComboBox_Teik", m.ComboBox_Teik, 140, 62, 90);
   Edit(stops, "Edit_Teik", m.Edit_Teik, 240, 62, 150);
-  CopyButton(stops, "SpeedButton2", m.SpeedButton2, 396, 62, &TForm1::SpeedButton2Click);
+  CopyButton(stops, "SpeedButton2", m.SpeedButton2, 396, 62);
   Label(stops, "Label59", m.Label59, 16, 118, 0, kBold);
   Label(stops, "Label_Loss", m.Label_Loss, 180, 118, 260);
   Label(stops, "Label_Loss2", m.Label_Loss2, 180, 146, 260);
@@ -164,14 +159,12 @@ QWidget* MainWindow::BuildGrowthTab() {
   FieldRow(params, "lbl1", m.lbl1, "edt_Kapital", m.edt_Kapital, "lbl6", &m.lbl6, 28);
   FieldRow(params, "lbl3", m.lbl3, "edt_count", m.edt_count, "Label46", &m.Label46, 60);
   RiskModeGroup(params, "GroupBox1", m.GroupBox1, 96,
-                {"RadioButton1", m.RadioButton1, &TForm1::RadioButton1Click, "edit_risk",
-                 m.edit_risk, "Label11", m.Label11},
-                {"RadioButton2", m.RadioButton2, &TForm1::RadioButton2Click, "edit_risk2",
-                 m.edit_risk2, "Label6", m.Label6});
+                {"RadioButton1", m.RadioButton1, "edit_risk", m.edit_risk, "Label11", m.Label11},
+                {"RadioButton2", m.RadioButton2, "edit_risk2", m.edit_risk2, "Label6", m.Label6});
   Label(params, "Label1", m.Label1, 14, 202, 0, kBold);
   Label(params, "Label2", m.Label2, 14, 232);
   Edit(params, "edit_sootonoshenie", m.edit_sootonoshenie, 180, 228, 110);
-  Button(params, "Button1", m.Button1, 90, 280, 150, 40, &TForm1::Button1Click);
+  Button(params, "Button1", m.Button1, 90, 280, 150, 40);
   Memo(page, "mmo_lot", m.mmo_lot, 350, 48, 570, 590, kMemoBackground);
   QGroupBox* notes = Group(page, "GroupBox7", m.GroupBox7, 10, 410, 330, 140);
   Label(notes, "Label3", m.Label3, 14, 28, 0, kBold);
@@ -188,18 +181,17 @@ QWidget* MainWindow::BuildDrainTab() {
   QGroupBox* params = Group(page, "GroupBox2", m.GroupBox2, 10, 48, 330, 250);
   FieldRow(params, "Label7", m.Label7, "edt_Kapital2", m.edt_Kapital2, "Label9", &m.Label9, 28);
   FieldRow(params, "Label8", m.Label8, "edt_count2", m.edt_count2, nullptr, nullptr, 60);
-  RiskModeGroup(params, "GroupBox3", m.GroupBox3, 70,
-                {"RadioButton3", m.RadioButton3, &TForm1::RadioButton3Click, "edit_riska1",
-                 m.edit_riska1, "Label15", m.Label15},
-                {"RadioButton4", m.RadioButton4, &TForm1::RadioButton4Click, "edit_riska2",
-                 m.edit_riska2, "Label16", m.Label16});
-  Button(params, "Button4", m.Button4, 90, 186, 150, 40, &TForm1::Button4Click);
+  RiskModeGroup(
+      params, "GroupBox3", m.GroupBox3, 70,
+      {"RadioButton3", m.RadioButton3, "edit_riska1", m.edit_riska1, "Label15", m.Label15},
+      {"RadioButton4", m.RadioButton4, "edit_riska2", m.edit_riska2, "Label16", m.Label16});
+  Button(params, "Button4", m.Button4, 90, 186, 150, 40);
   Label(page, "Label10", m.Label10, 14, 312);
   Label(page, "Label12", m.Label12, 14, 336);
   Label(page, "Label13", m.Label13, 14, 360);
   // Two old buttons lie under the memo; they are never shown but still run the growth table.
-  Button(page, "Button2", m.Button2, 360, 60, 100, 30, &TForm1::Button1Click);
-  Button(page, "Button3", m.Button3, 360, 100, 100, 30, &TForm1::Button1Click);
+  Button(page, "Button2", m.Button2, 360, 60, 100, 30);
+  Button(page, "Button3", m.Button3, 360, 100, 100, 30);
   Memo(page, "mmo_lot2", m.mmo_lot2, 350, 48, 570, 590, kMemoBackground);
   QGroupBox* notes = Group(page, "GroupBox4", m.GroupBox4, 10, 400, 330, 190);
   Label(notes, "Label14", m.Label14, 14, 28, 0, kBold);
@@ -218,11 +210,10 @@ QWidget* MainWindow::BuildSeriesTab() {
   QGroupBox* params = Group(page, "GroupBox5", m.GroupBox5, 10, 48, 330, 420);
   FieldRow(params, "Label23", m.Label23, "edt_Kapital3", m.edt_Kapital3, "Label25", &m.Label25, 28);
   FieldRow(params, "Label24", m.Label24, "edt_count3", m.edt_count3, nullptr, nullptr, 60);
-  RiskModeGroup(params, "GroupBox6", m.GroupBox6, 96,
-                {"RadioButton31", m.RadioButton31, &TForm1::RadioButton31Click, "edit_risk3",
-                 m.edit_risk3, "Label30", m.Label30},
-                {"RadioButton32", m.RadioButton32, &TForm1::RadioButton32Click, "edit_risk3a",
-                 m.edit_risk3a, "Label31", m.Label31});
+  RiskModeGroup(
+      params, "GroupBox6", m.GroupBox6, 96,
+      {"RadioButton31", m.RadioButton31, "edit_risk3", m.edit_risk3, "Label30", m.Label30},
+      {"RadioButton32", m.RadioButton32, "edit_risk3a", m.edit_risk3a, "Label31", m.Label31});
   Label(params, "Label26", m.Label26, 14, 202, 0, kBold);
   Label(params, "Label27", m.Label27, 14, 232);
   Edit(params, "edit_sootonoshenie3", m.edit_sootonoshenie3, 180, 228, 110);
@@ -230,7 +221,7 @@ QWidget* MainWindow::BuildSeriesTab() {
   Edit(params, "kol_prib3", m.kol_prib3, 236, 264, 54);
   Label(params, "Label29", m.Label29, 296, 268);
   Check(params, "CheckBox_Real", m.CheckBox_Real, 14, 304, 300);
-  Button(params, "Button5", m.Button5, 90, 350, 150, 40, &TForm1::Button5Click);
+  Button(params, "Button5", m.Button5, 90, 350, 150, 40);
   Memo(page, "mmo_lot3", m.mmo_lot3, 350, 48, 570, 590, kMemoBackground);
   QGroupBox* notes = Group(page, "GroupBox9", m.GroupBox9, 10, 480, 330, 140);
   Label(notes, "Label62", m.Label62, 14, 30);

@@ -2,7 +2,9 @@
 # End-to-end run of the real program on a real X desktop: Xvfb, openbox, a notification-area host
 # (trayer), the demo quote feed and a fresh copy of the tiramon binary, driven with xdotool the way
 # a user would: refresh the quotes, pick a pair, type a deposit, close to the tray, restore from
-# the tray and quit from the tray menu. Every step leaves a screenshot in the output folder.
+# the tray and quit from the tray menu; then quit from the tray while the status download hangs
+# (at the first show and during a refresh), and start a panel only after the program. Every step
+# leaves a screenshot in the output folder.
 #
 #   tests/e2e/desktop_e2e.sh <build-dir> [out-dir]
 #
@@ -126,15 +128,21 @@ pids+=("$!")
 wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 wait_for 10 wm_ready || fail "openbox did not take the screen"
 
-"${session[@]}" trayer --edge top --align right --widthtype pixel --width 120 --height 24 \
-  >"$work/trayer.log" 2>&1 &
-pids+=("$!")
-wait_for 10 xdotool search --onlyvisible --class '^trayer$' >/dev/null ||
-  fail "trayer did not show its panel"
-# The program looks for a notification area once, at start; give the panel time to claim it.
-sleep 0.5
+start_panel() {
+  "${session[@]}" trayer --edge top --align right --widthtype pixel --width 120 --height 24 \
+    >"$work/trayer.log" 2>&1 &
+  trayer_pid=$!
+  pids+=("$trayer_pid")
+  wait_for 10 xdotool search --onlyvisible --class '^trayer$' >/dev/null ||
+    fail "trayer did not show its panel"
+  # Let the panel claim the notification area before anything looks for it.
+  sleep 0.5
+}
+start_panel
 
-"$build/quote_feed" --port "$port" >"$work/feed.log" 2>"$work/feed.err" &
+# While this file exists the feed leaves status requests unanswered, like a hung server.
+stall=$work/stall
+"$build/quote_feed" --port "$port" --stall-file "$stall" >"$work/feed.log" 2>"$work/feed.err" &
 feed=$!
 pids+=("$feed")
 feed_ready() { grep -qs '^port ' "$work/feed.log" || ! kill -0 "$feed" 2>/dev/null; }
@@ -146,12 +154,16 @@ grep -q "^port $port\$" "$work/feed.log" ||
 mkdir -p "$work/app"
 cp "$build/tiramon" "$work/app/tiramon"
 # The launcher shell stays the program's parent, so its exit code is kept once it ends.
-# shellcheck disable=SC2016 # expanded by the inner shell
-"${session[@]}" sh -c '"$1" >"$2" 2>&1 & echo $! >"$3"; wait $!; echo $? >"$4"' sh \
-  "$work/app/tiramon" "$work/app.log" "$work/app.pid" "$work/app.rc" &
-pids+=("$!")
-wait_for 5 test -s "$work/app.pid" || fail "tiramon did not start"
-app=$(cat "$work/app.pid")
+launch() {
+  rm -f "$work/app.pid" "$work/app.rc"
+  # shellcheck disable=SC2016 # expanded by the inner shell
+  "${session[@]}" sh -c '"$1" >"$2" 2>&1 & echo $! >"$3"; wait $!; echo $? >"$4"' sh \
+    "$work/app/tiramon" "$work/app.log" "$work/app.pid" "$work/app.rc" &
+  pids+=("$!")
+  wait_for 5 test -s "$work/app.pid" || fail "tiramon did not start"
+  app=$(cat "$work/app.pid")
+}
+launch
 alive() { kill -0 "$app" 2>/dev/null && [ ! -s "$work/app.rc" ]; }
 
 # Where the user clicks, in the window's client coordinates (measured on the screenshots; the
@@ -200,9 +212,12 @@ rectangle() {
     /Absolute upper-left Y/ { y = $4 } /Width/ { w = $2 } /Height/ { h = $2 }
     END { if (w) print x, y, w, h }'
 }
-panel=$(xdotool search --onlyvisible --classname '^panel$' 2>/dev/null | head -n1)
-[ -n "$panel" ] || fail "trayer's panel window is not on the screen"
-read -r px py pw ph < <(rectangle "$panel")
+find_panel() {
+  panel=$(xdotool search --onlyvisible --classname '^panel$' 2>/dev/null | head -n1)
+  [ -n "$panel" ] || fail "trayer's panel window is not on the screen"
+  read -r px py pw ph < <(rectangle "$panel")
+}
+find_panel
 tray_icon() {
   local w x y width height
   for w in $(xdotool search --onlyvisible --classname '^tiramon$' 2>/dev/null); do
@@ -279,8 +294,11 @@ awk -v l="$lot" -v e="$expected_lot" 'BEGIN { exit !(l - e < 0.006 && e - l < 0.
 step "deposit 2500 in percent mode: lot from the stop 15, from the margin $lot"
 
 # --- 5. The close button sends the window to the tray; the program keeps running.
-right_edge=$(($(field 'Absolute upper-left X') + 936 + right))
-xdotool mousemove $((right_edge - 12)) $((frame_y + top / 2)) click 1
+close_button() {
+  local right_edge=$(($(field 'Absolute upper-left X') + 936 + right))
+  xdotool mousemove $((right_edge - 12)) $((frame_y + top / 2)) click 1
+}
+close_button
 wait_for 5 map_state_is IsUnMapped ||
   fail "the close button left the window $(field 'Map State')"
 sleep 0.5
@@ -304,33 +322,93 @@ copy_and_check "lot from the margin after the restore" "$copy_lot_margin" "^${lo
 step "tray double click: window back, deposit and lots unchanged"
 
 # --- 7. "Выход" from the tray menu ends the program with exit code 0.
-read -r icon_x icon_y < <(icon_centre)
-xdotool mousemove "$icon_x" "$icon_y" click 3
 # The menu is the program's largest override-redirect window (a tooltip may be up as well).
 popup() {
   local w
   for w in $(xdotool search --onlyvisible --classname '^tiramon$' 2>/dev/null); do
-    [ "$w" = "$win" ] || [ "$w" = "$icon" ] && continue
+    [ "$w" = "${win:-}" ] || [ "$w" = "$icon" ] && continue
     xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' || continue
     rectangle "$w" | awk -v w="$w" '{ print $3 * $4, w }'
   done | sort -n | tail -n1 | cut -d' ' -f2
 }
-wait_for 5 has_output popup || fail "a right click on the tray icon opened no menu"
-read -r mx my mw mh < <(rectangle "$(popup)")
-# Onto the last item, as a hand would, and press it once it is highlighted.
-xdotool mousemove $((mx + mw / 2)) $((my + mh - 12))
-sleep 0.3
-shot 08-tray-menu
-xdotool click 1
-if ! wait_for 10 test -s "$work/app.rc"; then
-  fail "\"Выход\" did not end the program within 10 s; its window is $(field 'Map State')" \
-    "(hidden means the quit was turned into a close request, which the window refuses)"
-fi
-rc=$(cat "$work/app.rc")
-[ "$rc" = 0 ] || fail "the program exited with code $rc after \"Выход\""
-wait_for 3 no_output tray_icon || fail "the tray icon outlived the program"
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+# quit_from_tray <screenshot> <ms allowed>: "Выход" from the icon's menu; sets quit_ms.
+quit_from_tray() {
+  local x y mx my mw mh clicked
+  read -r x y < <(icon_centre)
+  xdotool mousemove "$x" "$y" click 3
+  wait_for 5 has_output popup || fail "a right click on the tray icon opened no menu"
+  read -r mx my mw mh < <(rectangle "$(popup)")
+  # Onto the last item, as a hand would, and press it once it is highlighted.
+  xdotool mousemove $((mx + mw / 2)) $((my + mh - 12))
+  sleep 0.3
+  shot "$1"
+  clicked=$(now_ms)
+  xdotool click 1
+  if ! wait_for $(($2 / 1000 + 1)) test -s "$work/app.rc"; then
+    fail "\"Выход\" did not end the program within $2 ms" \
+      "(a hidden window means the quit was turned into a close request)"
+  fi
+  quit_ms=$(($(now_ms) - clicked))
+  [ "$quit_ms" -le "$2" ] || fail "\"Выход\" took $quit_ms ms to end the program, over $2 ms"
+  local rc
+  rc=$(cat "$work/app.rc")
+  [ "$rc" = 0 ] || fail "the program exited with code $rc after \"Выход\""
+  wait_for 3 no_output tray_icon || fail "the tray icon outlived the program"
+}
+quit_from_tray 08-tray-menu 10000
 shot 09-after-exit
-step "\"Выход\": exit code 0, tray icon gone"
+step "\"Выход\": exit code 0 after ${quit_ms} ms, tray icon gone"
+
+# --- 8. "Выход" while the first show waits for a status file that never comes.
+touch "$stall"
+launch
+wait_for 10 has_output tray_icon || fail "no tray icon while the first show waits"
+icon=$(tray_icon)
+win=""
+sleep 1.5  # well into the hung download
+alive || fail "the program ended on its own while the status download hung"
+has_output main_window && fail "the window was shown before the first show had finished"
+quit_from_tray 10-quit-first-show 1000
+step "\"Выход\" during a hung first show: exit code 0 after ${quit_ms} ms, no window shown"
+
+# --- 9. "Выход" while a refresh waits for the status file.
+rm -f "$stall"
+launch
+wait_for 20 has_output main_window || fail "no window after a normal start"
+win=$(main_window)
+wait_for 5 has_output tray_icon || fail "no tray icon after a normal start"
+icon=$(tray_icon)
+touch "$stall"
+click "$quotes_tab"
+click "$refresh_button"
+sleep 1.5
+alive || fail "the program ended on its own during the hung refresh"
+quit_from_tray 11-quit-refresh 1000
+step "\"Выход\" during a hung refresh: exit code 0 after ${quit_ms} ms"
+
+# --- 10. A panel that comes 3 s after the program gets its icon, and close then hides.
+rm -f "$stall"
+kill "$trayer_pid" 2>/dev/null
+wait "$trayer_pid" 2>/dev/null
+wait_for 5 no_output xdotool search --onlyvisible --class '^trayer$' || fail "trayer did not end"
+launch
+started_at=$SECONDS
+wait_for 20 has_output main_window || fail "no window without a panel"
+win=$(main_window)
+sleep $((3 - (SECONDS - started_at) > 0 ? 3 - (SECONDS - started_at) : 0))
+start_panel
+find_panel
+wait_for 10 has_output tray_icon || fail "the panel started after the program got no icon"
+icon=$(tray_icon)
+shot 12-late-panel
+read -r left right top _ < <(xprop -id "$win" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+close_button
+wait_for 5 map_state_is IsUnMapped || fail "with a late panel, close left the window $(field 'Map State')"
+sleep 0.5
+alive || fail "with a late panel, closing the window ended the program"
+quit_from_tray 13-quit-late-panel 10000
+step "panel started 3 s late: icon shown, close hid the window, \"Выход\" ended it (code 0)"
 
 [ -e "$work/data/tiramon" ] && fail "a writable program folder was passed over for the data folder"
 [ -s "$cache" ] || fail "the quote cache is gone after exit"

@@ -6,10 +6,12 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QToolButton>
 
 #include "tests/gui/gui_fixture.h"
+#include "tests/gui/person.h"
 
 namespace tiramon::desktop {
 namespace {
@@ -79,7 +81,7 @@ TEST_F(GuiTest, ExitEndsTheEventLoopWithCodeZero) {
 
 TEST_F(GuiTest, WithoutATrayCloseEndsTheProgram) {
   MainWindow& window = Open(true, TrayMode::Disabled);
-  EXPECT_EQ(window.trayIcon(), nullptr);
+  EXPECT_FALSE(window.trayActive());
   QTimer::singleShot(0, [&window] { window.close(); });
   EXPECT_EQ(QApplication::exec(), 0);
   EXPECT_FALSE(window.isVisible());
@@ -126,28 +128,19 @@ struct KeyCase {
   const char* expected;
 };
 
-void TypeInto(QLineEdit* edit, const KeyCase& c) {
-  edit->setText(c.start);
-  emit edit->textEdited(edit->text());
-  edit->setCursorPosition(c.caret);
-  edit->setFocus();
-  for (QChar ch : c.typed) {
-    if (ch == '\b') {
-      QTest::keyClick(edit, Qt::Key_Backspace);
-    } else if (ch.unicode() > 0x7f) {
-      // Letters of another layout arrive with their text and no Latin key code.
-      QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-      QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-      QApplication::sendEvent(edit, &press);
-      QApplication::sendEvent(edit, &release);
-    } else {
-      QTest::keyClicks(edit, QString(ch));
-    }
-  }
+// Clicks into the box, brings it to the start text and caret, then types; keys go to whatever
+// holds the focus, which for a combo box is the combo box itself.
+void TypeInto(MainWindow& window, QWidget* box, const KeyCase& c) {
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  person::Prepare(box, c.start, c.caret);
+  person::Type(c.typed);
 }
 
 TEST_F(GuiTest, DepositBoxKeepsToWholeAndTwoDecimalNumbers) {
-  Open();
+  MainWindow& window = Open();
+  window.model().PageControl1.activePageIndex = 2;
+  window.Render();
   auto* edit = Find<QLineEdit>("Edit_Deposit");
   const KeyCase cases[] = {
       {"", 0, "100.5", "100.5"}, {"", 0, ",5", "5"},         {"12", 2, ",", "12."},
@@ -156,38 +149,48 @@ TEST_F(GuiTest, DepositBoxKeepsToWholeAndTwoDecimalNumbers) {
   };
   for (const KeyCase& c : cases) {
     SCOPED_TRACE(std::string(c.start) + " + " + c.typed.toStdString());
-    TypeInto(edit, c);
+    TypeInto(window, edit, c);
     EXPECT_EQ(edit->text(), c.expected);
     EXPECT_EQ(window_->model().Edit_Deposit.text, c.expected);
   }
 }
 
 TEST_F(GuiTest, LotBoxTurnsSeparatorKeysIntoADotAndIgnoresOthers) {
-  Open();
-  auto* edit = Find<QComboBox>("edit_lot")->lineEdit();
+  WriteCache(SamplePage());
+  MainWindow& window = Open();
+  window.model().PageControl1.activePageIndex = 1;
+  window.Render();
+  auto* combo = Find<QComboBox>("edit_lot");
   const KeyCase cases[] = {
       {"", 0, "0ю05", "0.05"}, {"1", 1, "/", "1."},    {"1", 1, "Б", "1."},
       {"0.1", 3, ".", "0.1"},  {"0.1", 3, "б", "0.1"}, {"0.1", 3, "x-", "0.1"},
-      {"0.1", 3, "\b", "0.1"}, {"2", 1, ",5", "2.5"},
+      {"0.1", 3, "\b", "0.1"}, {"2", 1, ",5", "2.5"},  {"", 0, "1a,5/x", "1.5"},  // once "1a,5/"
   };
   for (const KeyCase& c : cases) {
     SCOPED_TRACE(std::string(c.start) + " + " + c.typed.toStdString());
-    TypeInto(edit, c);
-    EXPECT_EQ(edit->text(), c.expected);
+    TypeInto(window, combo, c);
+    EXPECT_EQ(combo->currentText(), c.expected);
     EXPECT_EQ(window_->model().edit_lot.text, c.expected);
   }
   // Delete types no character and is not filtered.
-  edit->setText("0.25");
-  edit->setCursorPosition(0);
-  QTest::keyClick(edit, Qt::Key_Delete);
-  EXPECT_EQ(edit->text(), ".25");
+  TypeInto(window, combo, {"0.25", 0, "", "0.25"});
+  person::Key(Qt::Key_Delete);
+  EXPECT_EQ(combo->currentText(), ".25");
+  EXPECT_EQ(window_->model().edit_lot.text, ".25");
+  // A lot typed with a comma is read by the next refresh without an error.
+  TypeInto(window, combo, {"", 0, "0,1", "0.1"});
+  errors_.clear();
+  person::Click(Find<QPushButton>("Button9"));
+  EXPECT_TRUE(errors_.empty()) << errors_.front();
+  EXPECT_GT(window.model().ListView1.items.size(), 20u);
 }
 
 TEST_F(GuiTest, LotFromMarginBoxTakesAtMostFourTypedCharacters) {
   MainWindow& window = Open();
+  window.model().PageControl1.activePageIndex = 2;
+  window.Render();
   auto* edit = Find<QLineEdit>("Edit_ProcLot");
-  edit->setFocus();
-  QTest::keyClicks(edit, "0.12345");
+  TypeInto(window, edit, {"", 0, "0.12345", "0.12"});
   EXPECT_EQ(edit->text(), "0.12");
   window.model().Edit_ProcLot.text = "0.409090909090909";  // what the program writes is not cut
   window.Render();

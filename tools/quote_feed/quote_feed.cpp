@@ -2,9 +2,11 @@
 // file and a streaming quotes page, so the program runs end to end without the internet.
 //
 //   quote_feed [--port N] [--address A] [--status ok|404|word] [--page-kib N] [--seed N]
+//              [--stall-file PATH]
 //
-// --port 0 picks a free port. The first line on standard output is always "port N". The
-// server binds to loopback addresses only and ends cleanly on SIGTERM or SIGINT.
+// --port 0 picks a free port. While PATH exists, a request for the status file gets no answer
+// at all, as from a publisher whose server has hung. The first line on standard output is always
+// "port N". The server binds to loopback addresses only and ends cleanly on SIGTERM or SIGINT.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -43,6 +45,7 @@ struct Options {
   StatusMode status = StatusMode::kOk;
   std::size_t pageBytes = 0;
   std::uint32_t seed = std::random_device{}();
+  std::string stallFile;
 };
 
 struct Client {
@@ -62,7 +65,7 @@ void OnSignal(int) {
 [[noreturn]] void Usage(const char* message) {
   std::fprintf(stderr,
                "quote_feed: %s\nusage: quote_feed [--port N] [--address A] "
-               "[--status ok|404|word] [--page-kib N] [--seed N]\n",
+               "[--status ok|404|word] [--page-kib N] [--seed N] [--stall-file PATH]\n",
                message);
   std::exit(2);
 }
@@ -103,6 +106,8 @@ Options ParseOptions(int argc, char** argv) {
     } else if (arg == "--seed") {
       options.seed =
           static_cast<std::uint32_t>(ParseNumber(value(), 0, 0xFFFFFFFFL, "invalid seed"));
+    } else if (arg == "--stall-file") {
+      options.stallFile = value();
     } else if (arg == "--help" || arg == "-h") {
       Usage("serves the demo status file and quotes page");
     } else {
@@ -220,6 +225,8 @@ class Server {
     const bool isHead = method == "HEAD";
     if (method != "GET" && !isHead) {
       client.out += Response(405, "Method Not Allowed", "text/plain", "GET only\n", close, false);
+    } else if (target == kStatusPath && Stalled()) {
+      // No answer: the connection stays open until the client gives up or the idle limit.
     } else if (target == kStatusPath) {
       switch (options_.status) {
         case StatusMode::kOk:
@@ -289,6 +296,10 @@ class Server {
   }
 
  private:
+  bool Stalled() const {
+    return !options_.stallFile.empty() && access(options_.stallFile.c_str(), F_OK) == 0;
+  }
+
   std::string NotFound(bool close, bool head) {
     return Response(404, "Not Found", "text/html; charset=utf-8",
                     "<html><body><h1>404</h1><p>Страница не найдена</p></body></html>\n", close,

@@ -1,0 +1,144 @@
+#include "app/input_rules.h"
+
+#include <algorithm>
+
+namespace tiramon {
+namespace {
+
+int Length(const std::u32string& text) { return static_cast<int>(text.size()); }
+
+// The box with its selection (or the character before the caret, for Backspace) replaced.
+BoxState Replace(const BoxState& box, int from, int count, std::u32string_view by) {
+  BoxState after;
+  after.text = box.text.substr(0, static_cast<std::size_t>(from));
+  after.text.append(by);
+  after.text.append(box.text.substr(static_cast<std::size_t>(from + count)));
+  after.caret = from + static_cast<int>(by.size());
+  after.selStart = after.caret;
+  return after;
+}
+
+// The selection clipped to the text, so a stale state from the widget cannot index past it.
+BoxState Clipped(BoxState box) {
+  const int length = Length(box.text);
+  box.caret = std::clamp(box.caret, 0, length);
+  box.selStart = std::clamp(box.selStart, 0, length);
+  box.selLength = std::clamp(box.selLength, 0, length - box.selStart);
+  if (box.selLength == 0) box.selStart = box.caret;
+  return box;
+}
+
+}  // namespace
+
+BoxModel ModelOf(TEdit& edit) { return {&edit.text, &edit.selStart, edit.maxLength}; }
+BoxModel ModelOf(TComboBox& combo) { return {&combo.text, nullptr, 0}; }
+
+bool HasInputRules(KeyFilter filter, const BoxModel& box) {
+  return filter != nullptr || box.maxLength > 0;
+}
+
+std::optional<BoxState> TypeKey(TForm1& form, KeyFilter filter, const BoxModel& box,
+                                const BoxState& state, char32_t key) {
+  const BoxState before = Clipped(state);
+  if (filter) {
+    if (box.text) *box.text = ToUtf8(before.text);
+    if (box.selStart) *box.selStart = before.selLength > 0 ? before.selStart : before.caret;
+    (form.*filter)(key);
+    if (key == 0) return std::nullopt;
+  }
+  if (key == kBackspaceKey) {
+    if (before.selLength > 0) return Replace(before, before.selStart, before.selLength, {});
+    if (before.caret == 0) return std::nullopt;
+    return Replace(before, before.caret - 1, 1, {});
+  }
+  if (key < U' ' || key == 0x7f) return std::nullopt;
+  const std::u32string typed(1, key);
+  BoxState after = before.selLength > 0 ? Replace(before, before.selStart, before.selLength, typed)
+                                        : Replace(before, before.caret, 0, typed);
+  if (box.maxLength > 0 && Length(after.text) > box.maxLength) return std::nullopt;
+  return after;
+}
+
+BoxState InsertText(TForm1& form, KeyFilter filter, const BoxModel& box, const BoxState& before,
+                    std::u32string_view inserted) {
+  BoxState state = Clipped(before);
+  if (inserted.empty() && state.selLength > 0) {
+    state = Replace(state, state.selStart, state.selLength, {});
+  }
+  for (char32_t c : inserted) {
+    if (c == kBackspaceKey) continue;  // text never deletes
+    if (std::optional<BoxState> typed = TypeKey(form, filter, box, state, c)) state = *typed;
+  }
+  return state;
+}
+
+BoxEdit FindEdit(std::u32string_view before, std::u32string_view after, int caretAfter) {
+  const int oldLength = static_cast<int>(before.size());
+  const int newLength = static_cast<int>(after.size());
+  caretAfter = std::clamp(caretAfter, 0, newLength);
+  // The box leaves its caret after what it put in, so the unchanged end of the text lies after
+  // the caret; where repeated characters make the change ambiguous, the caret says where it was.
+  int suffix = 0;
+  const int suffixLimit = std::min({oldLength, newLength, newLength - caretAfter});
+  while (suffix < suffixLimit && before[oldLength - 1 - suffix] == after[newLength - 1 - suffix]) {
+    ++suffix;
+  }
+  int prefix = 0;
+  const int prefixLimit = std::min(oldLength - suffix, newLength - suffix);
+  while (prefix < prefixLimit && before[prefix] == after[prefix]) ++prefix;
+  BoxEdit edit;
+  edit.before.text = std::u32string(before);
+  edit.before.selStart = prefix;
+  edit.before.selLength = oldLength - suffix - prefix;
+  edit.before.caret = prefix + edit.before.selLength;
+  edit.inserted = std::u32string(after.substr(
+      static_cast<std::size_t>(prefix), static_cast<std::size_t>(newLength - suffix - prefix)));
+  return edit;
+}
+
+std::u32string ToUtf32(std::string_view utf8) {
+  std::u32string text;
+  text.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto byte = static_cast<unsigned char>(utf8[i]);
+    int extra = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : byte >= 0xC0 ? 1 : 0;
+    char32_t c = extra == 0 ? byte : byte & (0x3F >> extra);
+    if (byte >= 0x80 && byte < 0xC0) c = U'\uFFFD';  // a stray continuation byte
+    std::size_t j = i + 1;
+    for (; extra > 0; --extra, ++j) {
+      if (j >= utf8.size() || (static_cast<unsigned char>(utf8[j]) & 0xC0) != 0x80) {
+        c = U'\uFFFD';
+        break;
+      }
+      c = (c << 6) | (static_cast<unsigned char>(utf8[j]) & 0x3F);
+    }
+    text.push_back(c);
+    i = j;
+  }
+  return text;
+}
+
+std::string ToUtf8(std::u32string_view text) {
+  std::string utf8;
+  utf8.reserve(text.size());
+  for (char32_t c : text) {
+    if (c < 0x80) {
+      utf8.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      utf8.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      utf8.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      utf8.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      utf8.push_back(static_cast<char>(0xF0 | (c >> 18)));
+      utf8.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      utf8.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return utf8;
+}
+
+}  // namespace tiramon
