@@ -1,0 +1,289 @@
+// The series are played in lockstep, one deposit per series, so memory stays bounded by the number
+// of series however long they are: after every block of trades the five band percentiles of each
+// trade are taken from that block's deposits and the deposits are forgotten.
+//
+// Reproducibility: the series are cut into fixed chunks, each with its own generator seeded from
+// (seed, chunk number) and drawn in a fixed order, and a win is decided by integer-exact
+// arithmetic on the generator's bits. Which thread plays a chunk therefore changes nothing.
+#include "simulators/risk_analysis.h"
+
+#include <algorithm>
+#include <barrier>
+#include <cmath>
+#include <random>
+#include <stdexcept>
+#include <thread>
+
+namespace tiramon {
+namespace {
+
+constexpr int kChunkSeries = 512;
+constexpr int kBlockTrades = 16;
+// Compounding can outgrow a double; a deposit this large says all there is to say.
+constexpr double kDepositCeiling = 1e300;
+constexpr double kLargestAmount = 1e15;
+constexpr double kLargestRatio = 1e6;
+constexpr std::array<int, 5> kBandPercents = {5, 25, 50, 75, 95};
+
+void Refuse(const char* message) { throw std::invalid_argument(message); }
+
+void Validate(const RiskInputs& in) {
+  if (in.trades < 1 || in.trades > kMaxRiskTrades)
+    Refuse("Число сделок в серии должно быть от 1 до 10000");
+  if (in.series < 1 || in.series > kMaxRiskSeries) Refuse("Число серий должно быть от 1 до 100000");
+  if (!(in.deposit > 0 && in.deposit <= kLargestAmount))
+    Refuse("Начальный депозит должен быть больше нуля и не больше 1e15 $");
+  if (!(in.winShare >= 0 && in.winShare <= 1))
+    Refuse("Доля прибыльных сделок должна быть от 0 до 1 (от 0 до 100 %)");
+  if (!(in.risk >= 0)) Refuse("Риск на сделку не может быть отрицательным");
+  if (in.percentRisk && !(in.risk < 100))
+    Refuse("Риск должен быть меньше 100 % депозита: такая сделка забирает весь депозит");
+  if (!in.percentRisk && !(in.risk <= kLargestAmount))
+    Refuse("Риск на сделку не может быть больше 1e15 $");
+  if (!(in.rewardToRisk >= 0 && in.rewardToRisk <= kLargestRatio))
+    Refuse("Соотношение прибыль/риск должно быть от 0 до 1000000");
+  if (!(in.ruinDrawdown > 0 && in.ruinDrawdown <= 1))
+    Refuse("Уровень разорения должен быть больше 0 и не больше 1 (до 100 % депозита)");
+}
+
+std::uint64_t Mix(std::uint64_t z) {
+  z += 0x9E3779B97F4A7C15ULL;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+  return z ^ (z >> 31);
+}
+
+std::uint64_t ChunkSeed(std::uint64_t seed, int chunk) {
+  return Mix(Mix(seed) ^ static_cast<std::uint64_t>(chunk));
+}
+
+// Zero-based index of the nearest-rank percentile among count values.
+std::size_t RankIndex(std::size_t count, int percent) {
+  return (static_cast<std::size_t>(percent) * count + 99) / 100 - 1;
+}
+
+// Puts the values at the given ascending, distinct indices where a full sort would, touching
+// only what each selection needs.
+template <class T>
+void SelectIndices(T* base, std::size_t lo, std::size_t hi, const std::size_t* index, int n) {
+  if (n == 0) return;
+  const int middle = n / 2;
+  std::nth_element(base + lo, base + index[middle], base + hi);
+  SelectIndices(base, lo, index[middle], index, middle);
+  SelectIndices(base, index[middle] + 1, hi, index + middle + 1, n - middle - 1);
+}
+
+// The five band percentiles of values, which are reordered.
+template <class T>
+std::array<T, 5> BandPercentiles(std::vector<T>& values) {
+  std::array<std::size_t, 5> index{};
+  int distinct = 0;
+  for (int percent : kBandPercents) {
+    const std::size_t i = RankIndex(values.size(), percent);
+    if (distinct == 0 || index[distinct - 1] != i) index[distinct++] = i;
+  }
+  SelectIndices(values.data(), 0, values.size(), index.data(), distinct);
+  std::array<T, 5> result{};
+  for (std::size_t k = 0; k < result.size(); ++k)
+    result[k] = values[RankIndex(values.size(), kBandPercents[k])];
+  return result;
+}
+
+struct SeriesState {
+  double deposit;
+  double peak;
+  double worstDrawdown = 0;
+  int wins = 0;
+  int losses = 0;
+  int run = 0;
+  int longestRun = 0;
+  bool ruined = false;
+  bool alive = true;
+};
+
+class Analysis {
+ public:
+  Analysis(const RiskInputs& in, const RiskControl& control)
+      : in_(in),
+        control_(control),
+        chunks_((in.series + kChunkSeries - 1) / kChunkSeries),
+        winBelow_(in.winShare * 0x1p53),
+        up_(1 + in.risk / 100 * in.rewardToRisk),
+        down_(1 - in.risk / 100),
+        ruinLevel_(in.deposit * (1 - in.ruinDrawdown)),
+        states_(static_cast<std::size_t>(in.series), SeriesState{in.deposit, in.deposit}),
+        block_(static_cast<std::size_t>(kBlockTrades) * static_cast<std::size_t>(in.series)),
+        band_(static_cast<std::size_t>(in.trades) + 1) {
+    int threads = control.threads > 0 ? control.threads
+                                      : static_cast<int>(std::thread::hardware_concurrency());
+    threads_ = std::clamp(threads, 1, chunks_);
+    generators_.reserve(static_cast<std::size_t>(chunks_));
+    for (int c = 0; c < chunks_; ++c) generators_.emplace_back(ChunkSeed(in.seed, c));
+    scratch_.assign(static_cast<std::size_t>(threads_),
+                    std::vector<double>(static_cast<std::size_t>(in.series)));
+    band_[0].fill(in.deposit);
+  }
+
+  // False when cancelled.
+  bool Run() {
+    auto checkpoint = [this]() noexcept {
+      if (++phase_ % 2 != 0) return;
+      const int done = std::min(in_.trades, phase_ / 2 * kBlockTrades);
+      if (control_.progress) control_.progress->store(static_cast<double>(done) / in_.trades);
+      if (control_.cancel && control_.cancel->load()) stop_ = true;
+    };
+    std::barrier sync(threads_, checkpoint);
+    std::vector<std::jthread> helpers;
+    for (int k = 1; k < threads_; ++k) helpers.emplace_back([this, k, &sync] { Work(k, sync); });
+    Work(0, sync);
+    helpers.clear();
+    return !stop_;
+  }
+
+  RiskResult Summarise() {
+    RiskResult result;
+    RiskSummary& s = result.summary;
+    const std::size_t n = states_.size();
+    std::vector<double>& finals = result.finalDeposits;
+    std::vector<double> drawdowns;
+    std::vector<int> runs;
+    finals.reserve(n);
+    drawdowns.reserve(n);
+    runs.reserve(n);
+    std::size_t ruined = 0;
+    for (const SeriesState& st : states_) {
+      finals.push_back(st.deposit);
+      drawdowns.push_back(st.worstDrawdown);
+      runs.push_back(st.longestRun);
+      ruined += st.ruined;
+    }
+    std::sort(finals.begin(), finals.end());
+    s.ruinProbability = static_cast<double>(ruined) / static_cast<double>(n);
+    s.finalP05 = NearestRank(finals, 5);
+    s.finalP25 = NearestRank(finals, 25);
+    s.finalMedian = NearestRank(finals, 50);
+    s.finalP75 = NearestRank(finals, 75);
+    s.finalP95 = NearestRank(finals, 95);
+    const std::array<double, 5> dd = BandPercentiles(drawdowns);
+    s.maxDrawdownMedian = dd[2];
+    s.maxDrawdownP95 = dd[4];
+    const std::array<int, 5> longest = BandPercentiles(runs);
+    s.longestLosingMedian = longest[2];
+    s.longestLosingP95 = longest[4];
+    const double riskMoney = in_.percentRisk ? in_.deposit * in_.risk / 100 : in_.risk;
+    s.expectancyPerTrade =
+        in_.winShare * in_.rewardToRisk * riskMoney - (1 - in_.winShare) * riskMoney;
+    s.band = std::move(band_);
+    return result;
+  }
+
+ private:
+  template <class Barrier>
+  void Work(int k, Barrier& sync) {
+    for (int first = 0; first < in_.trades; first += kBlockTrades) {
+      const int count = std::min(kBlockTrades, in_.trades - first);
+      for (int c = k; c < chunks_; c += threads_) PlayChunk(c, count);
+      sync.arrive_and_wait();
+      std::vector<double>& scratch = scratch_[static_cast<std::size_t>(k)];
+      const std::size_t series = states_.size();
+      for (int b = k; b < count; b += threads_) {
+        const double* row = block_.data() + static_cast<std::size_t>(b) * series;
+        std::copy(row, row + series, scratch.begin());
+        band_[static_cast<std::size_t>(first + b + 1)] = BandPercentiles(scratch);
+      }
+      sync.arrive_and_wait();
+      if (stop_) return;
+    }
+  }
+
+  // Plays count trades of every series of one chunk; the deposits after each trade go to the
+  // block, one row per trade.
+  void PlayChunk(int chunk, int count) {
+    std::mt19937_64& generator = generators_[static_cast<std::size_t>(chunk)];
+    const std::size_t series = states_.size();
+    const std::size_t begin = static_cast<std::size_t>(chunk) * kChunkSeries;
+    const std::size_t end = std::min(series, begin + kChunkSeries);
+    for (int b = 0; b < count; ++b) {
+      double* row = block_.data() + static_cast<std::size_t>(b) * series;
+      for (std::size_t i = begin; i < end; ++i) {
+        // Every series draws on every trade, played or not, so the stream never depends on
+        // which series stopped.
+        const bool win = static_cast<double>(generator() >> 11) < winBelow_;
+        SeriesState& st = states_[i];
+        if (st.alive) Play(st, win);
+        row[i] = st.deposit;
+      }
+    }
+  }
+
+  void Play(SeriesState& st, bool win) const {
+    st.wins += win;
+    st.losses += !win;
+    if (in_.percentRisk) {
+      st.deposit = std::min(st.deposit * (win ? up_ : down_), kDepositCeiling);
+    } else {
+      // From the counts rather than summed trade by trade, so no rounding accumulates.
+      st.deposit = in_.deposit + (st.wins * in_.rewardToRisk - st.losses) * in_.risk;
+    }
+    st.run = win ? 0 : st.run + 1;
+    st.longestRun = std::max(st.longestRun, st.run);
+    if (st.deposit <= 0) {
+      // A fixed amount can lose more than is left: the deposit is gone and the series ends.
+      st.deposit = 0;
+      st.alive = false;
+    }
+    st.peak = std::max(st.peak, st.deposit);
+    st.worstDrawdown = std::max(st.worstDrawdown, (st.peak - st.deposit) / st.peak);
+    st.ruined = st.ruined || st.deposit <= ruinLevel_;
+  }
+
+  const RiskInputs in_;
+  const RiskControl control_;
+  const int chunks_;
+  int threads_ = 1;
+  const double winBelow_;
+  const double up_;
+  const double down_;
+  const double ruinLevel_;
+  std::vector<SeriesState> states_;
+  std::vector<std::mt19937_64> generators_;
+  std::vector<double> block_;
+  std::vector<std::vector<double>> scratch_;
+  std::vector<std::array<double, 5>> band_;
+  int phase_ = 0;
+  bool stop_ = false;
+};
+
+}  // namespace
+
+double NearestRank(const std::vector<double>& sorted, int percent) {
+  return sorted.at(RankIndex(sorted.size(), std::clamp(percent, 1, 100)));
+}
+
+std::optional<RiskResult> RunRiskAnalysis(const RiskInputs& in, const RiskControl& control) {
+  Validate(in);
+  Analysis analysis(in, control);
+  if (!analysis.Run()) return std::nullopt;
+  return analysis.Summarise();
+}
+
+RiskSummary AnalyseRisk(const RiskInputs& in) { return RunRiskAnalysis(in, {})->summary; }
+
+DepositHistogram HistogramOfDeposits(const std::vector<double>& sortedDeposits, int bins) {
+  DepositHistogram h;
+  if (sortedDeposits.empty() || bins < 1) return h;
+  h.low = sortedDeposits.front();
+  h.high = sortedDeposits.back();
+  h.logScale = h.low > 0 && h.high / h.low > 100;
+  h.counts.assign(static_cast<std::size_t>(bins), 0);
+  const auto scale = [&h](double v) { return h.logScale ? std::log10(v) : v; };
+  const double lo = scale(h.low);
+  const double width = scale(h.high) - lo;
+  for (double v : sortedDeposits) {
+    int bin = width > 0 ? static_cast<int>((scale(v) - lo) / width * bins) : 0;
+    ++h.counts[static_cast<std::size_t>(std::clamp(bin, 0, bins - 1))];
+  }
+  return h;
+}
+
+}  // namespace tiramon
