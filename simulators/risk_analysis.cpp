@@ -3,8 +3,8 @@
 // trade are taken from that block's deposits and the deposits are forgotten.
 //
 // Reproducibility: the series are cut into fixed chunks, each with its own generator seeded from
-// (seed, chunk number) and drawn in a fixed order, and a win is decided by integer-exact
-// arithmetic on the generator's bits. Which thread plays a chunk therefore changes nothing.
+// (seed, chunk number) and drawn in a fixed order, and a win is decided by exact arithmetic on
+// 32 of the generator's bits. Which thread plays a chunk therefore changes nothing.
 #include "simulators/risk_analysis.h"
 
 #include <algorithm>
@@ -107,7 +107,7 @@ class Analysis {
       : in_(in),
         control_(control),
         chunks_((in.series + kChunkSeries - 1) / kChunkSeries),
-        winBelow_(in.winShare * 0x1p53),
+        winBelow_(in.winShare * 0x1p32),
         up_(1 + in.risk / 100 * in.rewardToRisk),
         down_(1 - in.risk / 100),
         ruinLevel_(in.deposit * (1 - in.ruinDrawdown)),
@@ -197,33 +197,55 @@ class Analysis {
   }
 
   // Plays count trades of every series of one chunk; the deposits after each trade go to the
-  // block, one row per trade.
+  // block, one row per trade. Each draw of the generator decides two series, one per half.
   void PlayChunk(int chunk, int count) {
+    if (in_.percentRisk) {
+      PlayChunkIn<true>(chunk, count);
+    } else {
+      PlayChunkIn<false>(chunk, count);
+    }
+  }
+
+  template <bool kPercent>
+  void PlayChunkIn(int chunk, int count) {
     std::mt19937_64& generator = generators_[static_cast<std::size_t>(chunk)];
     const std::size_t series = states_.size();
     const std::size_t begin = static_cast<std::size_t>(chunk) * kChunkSeries;
     const std::size_t end = std::min(series, begin + kChunkSeries);
+    const Step step{winBelow_, up_, down_, in_.deposit, in_.rewardToRisk, in_.risk, ruinLevel_};
+    SeriesState* states = states_.data();
     for (int b = 0; b < count; ++b) {
       double* row = block_.data() + static_cast<std::size_t>(b) * series;
-      for (std::size_t i = begin; i < end; ++i) {
+      for (std::size_t i = begin; i < end; i += 2) {
         // Every series draws on every trade, played or not, so the stream never depends on
         // which series stopped.
-        const bool win = static_cast<double>(generator() >> 11) < winBelow_;
-        SeriesState& st = states_[i];
-        if (st.alive) Play(st, win);
-        row[i] = st.deposit;
+        const std::uint64_t bits = generator();
+        PlayOne<kPercent>(states[i], static_cast<std::uint32_t>(bits), step);
+        row[i] = states[i].deposit;
+        if (i + 1 < end) {
+          PlayOne<kPercent>(states[i + 1], static_cast<std::uint32_t>(bits >> 32), step);
+          row[i + 1] = states[i + 1].deposit;
+        }
       }
     }
   }
 
-  void Play(SeriesState& st, bool win) const {
+  // The constants of one trade, held apart from the states so the loop keeps them in registers.
+  struct Step {
+    double winBelow, up, down, deposit, ratio, risk, ruinLevel;
+  };
+
+  template <bool kPercent>
+  static void PlayOne(SeriesState& st, std::uint32_t draw, const Step& step) {
+    if (!st.alive) return;
+    const bool win = static_cast<double>(draw) < step.winBelow;
     st.wins += win;
     st.losses += !win;
-    if (in_.percentRisk) {
-      st.deposit = std::min(st.deposit * (win ? up_ : down_), kDepositCeiling);
+    if constexpr (kPercent) {
+      st.deposit = std::min(st.deposit * (win ? step.up : step.down), kDepositCeiling);
     } else {
       // From the counts rather than summed trade by trade, so no rounding accumulates.
-      st.deposit = in_.deposit + (st.wins * in_.rewardToRisk - st.losses) * in_.risk;
+      st.deposit = step.deposit + (st.wins * step.ratio - st.losses) * step.risk;
     }
     st.run = win ? 0 : st.run + 1;
     st.longestRun = std::max(st.longestRun, st.run);
@@ -234,7 +256,7 @@ class Analysis {
     }
     st.peak = std::max(st.peak, st.deposit);
     st.worstDrawdown = std::max(st.worstDrawdown, (st.peak - st.deposit) / st.peak);
-    st.ruined = st.ruined || st.deposit <= ruinLevel_;
+    st.ruined = st.ruined || st.deposit <= step.ruinLevel;
   }
 
   const RiskInputs in_;
@@ -275,10 +297,24 @@ DepositHistogram HistogramOfDeposits(const std::vector<double>& sortedDeposits, 
   h.low = sortedDeposits.front();
   h.high = sortedDeposits.back();
   h.logScale = h.low > 0 && h.high / h.low > 100;
-  h.counts.assign(static_cast<std::size_t>(bins), 0);
   const auto scale = [&h](double v) { return h.logScale ? std::log10(v) : v; };
   const double lo = scale(h.low);
   const double width = scale(h.high) - lo;
+  // A short series ends on few deposits, evenly spaced on their scale: one bin per place of that
+  // lattice keeps bins of the wrong width from leaving gaps and spikes in the picture.
+  double smallestGap = width;
+  for (std::size_t i = 1; i < sortedDeposits.size(); ++i) {
+    const double gap = scale(sortedDeposits[i]) - scale(sortedDeposits[i - 1]);
+    if (gap > 1e-9 * std::max(1.0, std::abs(scale(sortedDeposits[i])))) {
+      smallestGap = std::min(smallestGap, gap);
+    }
+  }
+  if (!(width > 0)) {
+    bins = 1;
+  } else if (const double places = std::round(width / smallestGap) + 1; places <= 2.0 * bins) {
+    bins = static_cast<int>(places);
+  }
+  h.counts.assign(static_cast<std::size_t>(bins), 0);
   for (double v : sortedDeposits) {
     int bin = width > 0 ? static_cast<int>((scale(v) - lo) / width * bins) : 0;
     ++h.counts[static_cast<std::size_t>(std::clamp(bin, 0, bins - 1))];

@@ -58,9 +58,10 @@ std::optional<RiskResult> RunRiskAnalysis(const RiskInputs& in, const RiskContro
 // ⌈percent × count ÷ 100⌉.
 double NearestRank(const std::vector<double>& sorted, int percent);
 
-// Counts of the final deposits over equal bins between the smallest and largest value; on a
-// logarithmic scale when every value is positive and they span more than two decades, which is
-// how compounding spreads them.
+// Counts of the final deposits over equal bins between the smallest and largest value; when the
+// values sit on an evenly spaced lattice of at most twice as many places as bins asked for, one
+// bin per place. On a logarithmic scale when every value is positive and they span more than two
+// decades, as compounding does.
 struct DepositHistogram {
   double low = 0;
   double high = 0;

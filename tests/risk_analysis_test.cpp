@@ -406,10 +406,11 @@ TEST(RiskAnalysis, HistogramBinsOnALinearOrALogarithmicScale) {
     std::vector<int> counts;
   };
   const Row rows[] = {
-      {{1, 2, 3, 4}, 2, false, {2, 2}},
-      {{0, 0, 50, 100}, 4, false, {2, 0, 1, 1}},
-      {{1, 10, 100, 1000}, 3, true, {1, 1, 2}},
-      {{5, 5, 5}, 3, false, {3, 0, 0}},
+      {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 2, false, {5, 5}},
+      {{0, 0, 50, 100, 200}, 3, false, {2, 1, 1, 0, 1}},  // one bin per $50 step
+      {{1, 10, 100, 1000, 1000}, 2, true, {1, 1, 1, 2}},
+      {{1, 2, 4, 8, 16, 32, 64, 128, 256, 512}, 4, true, {3, 2, 2, 3}},
+      {{5, 5, 5}, 3, false, {3}},
   };
   for (const Row& row : rows) {
     const DepositHistogram h = HistogramOfDeposits(row.values, row.bins);
