@@ -227,6 +227,14 @@ TEST(RiskAnalysis, RuinAndFinalDepositsMatchTheDynamicProgram) {
       ++matched;
     }
     EXPECT_EQ(matched, in.series);
+    // The last trade's band is the percentiles of the final deposits, zeros of ended series
+    // included, as a full sort gives them.
+    const int percents[] = {5, 25, 50, 75, 95};
+    for (int k = 0; k < 5; ++k) {
+      const std::size_t rank = (percents[k] * result->finalDeposits.size() + 99) / 100;
+      EXPECT_EQ(result->summary.band.back()[static_cast<std::size_t>(k)],
+                result->finalDeposits[rank - 1]);
+    }
     for (const auto& [value, p] : law.finals) {
       const double share = static_cast<double>(seen[value]) / in.series;
       EXPECT_NEAR(share, p, kSigmas * StandardError(p, in.series) + 1.0 / in.series)
@@ -264,6 +272,7 @@ TEST(RiskAnalysis, CertainOutcomesGiveExactFigures) {
     EXPECT_EQ(s.ruinProbability, row.ruin);
     EXPECT_EQ(s.longestLosingMedian, row.longestRun);
     EXPECT_EQ(s.band[0][0], 100);
+    for (double v : s.band.back()) EXPECT_NEAR(v, row.finalDeposit, 1e-9);
   }
 }
 
@@ -281,7 +290,7 @@ void ExpectSameSummary(const RiskSummary& a, const RiskSummary& b) {
 TEST(RiskAnalysis, SameSeedGivesTheSameSummaryOnAnyNumberOfThreads) {
   RiskInputs in;
   in.series = 5000;  // ten chunks, the last one short
-  in.trades = 203;   // blocks of trades, the last one short
+  in.trades = 500;   // three blocks of trades, the last one short
   in.percentRisk = false;
   const RiskSummary once = AnalyseRisk(in);
   ExpectSameSummary(AnalyseRisk(in), once);
