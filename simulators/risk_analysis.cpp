@@ -11,6 +11,7 @@
 #include <barrier>
 #include <bit>
 #include <cmath>
+#include <memory>
 #include <random>
 #include <stdexcept>
 #include <thread>
@@ -19,10 +20,10 @@ namespace tiramon {
 namespace {
 
 constexpr int kChunkSeries = 512;
-// Trades played between two percentile passes: as many as keep about a million deposits (8 MB) in
-// the block. Few blocks mean few meetings of the threads, which cost most on a busy machine;
-// the block never changes the figures, as each chunk draws trade after trade in any case.
-constexpr std::size_t kBlockDeposits = std::size_t{1} << 20;
+// Trades played between two percentile passes: as many as keep about half a million deposits (4 MB)
+// in the block. Few blocks mean few meetings of the threads, which cost most on a busy machine; the
+// block never changes the figures, as each chunk draws trade after trade in any case.
+constexpr std::size_t kBlockDeposits = std::size_t{1} << 19;
 // Compounding can outgrow a double; a deposit this large says all there is to say.
 constexpr double kDepositCeiling = 1e300;
 constexpr double kLargestAmount = 1e15;
@@ -194,7 +195,9 @@ class Analysis {
         states_(static_cast<std::size_t>(in.series), SeriesState{in.deposit, in.deposit}),
         blockTrades_(static_cast<int>(
             std::clamp<std::size_t>(kBlockDeposits / static_cast<std::size_t>(in.series), 1, 256))),
-        block_(static_cast<std::size_t>(blockTrades_) * static_cast<std::size_t>(in.series)),
+        // Left uninitialised: every cell is written by the trades before it is read.
+        block_(new double[static_cast<std::size_t>(blockTrades_) *
+                          static_cast<std::size_t>(in.series)]),
         band_(static_cast<std::size_t>(in.trades) + 1) {
     int threads = control.threads > 0 ? control.threads
                                       : static_cast<int>(std::thread::hardware_concurrency());
@@ -268,7 +271,7 @@ class Analysis {
       RowPercentiles& select = selectors_[static_cast<std::size_t>(k)];
       const std::size_t series = states_.size();
       for (int b = k; b < count; b += threads_) {
-        const double* row = block_.data() + static_cast<std::size_t>(b) * series;
+        const double* row = block_.get() + static_cast<std::size_t>(b) * series;
         band_[static_cast<std::size_t>(first + b + 1)] = select(row, series);
       }
       sync.arrive_and_wait();
@@ -295,7 +298,7 @@ class Analysis {
     const Step step{winBelow_, up_, down_, in_.deposit, in_.rewardToRisk, in_.risk, ruinLevel_};
     SeriesState* states = states_.data();
     for (int b = 0; b < count; ++b) {
-      double* row = block_.data() + static_cast<std::size_t>(b) * series;
+      double* row = block_.get() + static_cast<std::size_t>(b) * series;
       for (std::size_t i = begin; i < end; i += 2) {
         // Every series draws on every trade, played or not, so the stream never depends on
         // which series stopped.
@@ -350,7 +353,7 @@ class Analysis {
   std::vector<SeriesState> states_;
   std::vector<std::mt19937_64> generators_;
   const int blockTrades_;
-  std::vector<double> block_;
+  std::unique_ptr<double[]> block_;
   std::vector<RowPercentiles> selectors_;
   std::vector<std::array<double, 5>> band_;
   int phase_ = 0;
