@@ -211,6 +211,8 @@ class Analysis {
   // False when cancelled.
   bool Run() {
     auto checkpoint = [this]() noexcept {
+      nextChunk_ = 0;
+      nextRow_ = 0;
       if (++phase_ % 2 != 0) return;
       const int done = std::min(in_.trades, phase_ / 2 * blockTrades_);
       if (control_.progress) control_.progress->store(static_cast<double>(done) / in_.trades);
@@ -266,11 +268,12 @@ class Analysis {
   void Work(int k, Barrier& sync) {
     for (int first = 0; first < in_.trades; first += blockTrades_) {
       const int count = std::min(blockTrades_, in_.trades - first);
-      for (int c = k; c < chunks_; c += threads_) PlayChunk(c, count);
+      // Work is taken, not dealt: on a busy machine the thread that runs does the most.
+      for (int c = nextChunk_++; c < chunks_; c = nextChunk_++) PlayChunk(c, count);
       sync.arrive_and_wait();
       RowPercentiles& select = selectors_[static_cast<std::size_t>(k)];
       const std::size_t series = states_.size();
-      for (int b = k; b < count; b += threads_) {
+      for (int b = nextRow_++; b < count; b = nextRow_++) {
         const double* row = block_.get() + static_cast<std::size_t>(b) * series;
         band_[static_cast<std::size_t>(first + b + 1)] = select(row, series);
       }
@@ -356,6 +359,8 @@ class Analysis {
   std::unique_ptr<double[]> block_;
   std::vector<RowPercentiles> selectors_;
   std::vector<std::array<double, 5>> band_;
+  std::atomic<int> nextChunk_{0};
+  std::atomic<int> nextRow_{0};
   int phase_ = 0;
   bool stop_ = false;
 };
