@@ -118,6 +118,7 @@ TEST_F(GuiTest, RiskTabLargestRunShowsProgressAndCancels) {
   EXPECT_FALSE(Find<QPushButton>("RiskCalculate")->isEnabled());
 
   // The event loop keeps turning while the worker runs: timer ticks arrive without long gaps.
+  // The run takes many seconds, so a second's gap is a freeze and not a busy machine.
   QElapsedTimer clock;
   clock.start();
   qint64 last = 0, longestGap = 0;
@@ -130,7 +131,7 @@ TEST_F(GuiTest, RiskTabLargestRunShowsProgressAndCancels) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return progress->value() > 0; }, 10000));
   QTest::qWait(200);
   tick.stop();
-  EXPECT_LT(longestGap, 200);
+  EXPECT_LT(longestGap, 1000);
 
   QTest::mouseClick(cancel, Qt::LeftButton);
   auto* status = Find<QLabel>("RiskStatus");
