@@ -34,6 +34,7 @@
 #include "app/desktop/artwork.h"
 #include "app/desktop/error_box.h"
 #include "app/desktop/jpeg_image.h"
+#include "app/desktop/risk_tab.h"
 #include "app/window_rules.h"
 
 // The pictures are compiled into this static library; their registration must be pulled in.
@@ -211,6 +212,10 @@ void MainWindow::BuildWindow() {
     pages[i].second->setObjectName(pages[i].first);
     tabs_->addTab(pages[i].second, Q(model_->PageControl1.pageCaptions[i]));
   }
+  // Our own seventh tab, after the six of the window model.
+  auto* risk = new RiskTab(*model_);
+  risk->setObjectName("TabSheetRisk");
+  tabs_->addTab(risk, kRiskTabCaption);
   connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
     if (!rendering_) model_->PageControl1.activePageIndex = index;
   });

@@ -24,12 +24,13 @@ void Retype(QLineEdit* edit, const QString& text) {
   QTest::keyClicks(edit, text);
 }
 
-TEST_F(GuiTest, WindowHasSixTabsInOrderAndAFixedClientArea) {
+TEST_F(GuiTest, WindowHasItsTabsInOrderAndAFixedClientArea) {
   MainWindow& window = Open();
   auto* tabs = Find<QTabWidget>("PageControl1");
   ASSERT_NE(tabs, nullptr);
   const QStringList expected = {"О программе",   "Форекс валютные пары", "Помощник",
-                                "Рост депозита", "Слив депозита",        "Для умных"};
+                                "Рост депозита", "Слив депозита",        "Для умных",
+                                "Анализ риска"};
   ASSERT_EQ(tabs->count(), expected.size());
   for (int i = 0; i < tabs->count(); ++i) EXPECT_EQ(tabs->tabText(i), expected[i]);
   EXPECT_EQ(tabs->currentIndex(), 0);

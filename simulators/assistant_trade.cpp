@@ -1,0 +1,46 @@
+#include "simulators/assistant_trade.h"
+
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+#include "support/numtext.h"
+
+namespace tiramon {
+namespace {
+
+[[noreturn]] void Refuse(const std::string& message) { throw std::invalid_argument(message); }
+
+double Number(const std::string& text, const char* field) {
+  double value = 0;
+  try {
+    value = static_cast<double>(ParseDecimal(text));
+  } catch (const ConversionError&) {
+    Refuse(std::string("Помощник: ") + field + " «" + text + "» — не число");
+  }
+  if (!std::isfinite(value))
+    Refuse(std::string("Помощник: ") + field + " «" + text + "» — не число");
+  return value;
+}
+
+}  // namespace
+
+AssistantTrade ReadAssistantTrade(const TForm1& form) {
+  const double stop = Number(form.ComboBox_los.text, "стоп-лосс");
+  const double take = Number(form.ComboBox_Teik.text, "тейк-профит");
+  const double point = Number(form.Punkt.caption, "стоимость пункта");
+  const double deposit = Number(form.Edit_Deposit.text, "депозит");
+  if (!(stop > 0)) Refuse("Помощник: стоп-лосс должен быть больше нуля");
+  if (!(take >= 0)) Refuse("Помощник: тейк-профит не может быть отрицательным");
+  if (!(deposit > 0)) Refuse("Помощник: депозит должен быть больше нуля");
+  if (!(point > 0))
+    Refuse(
+        "Помощник: стоимость пункта ещё не посчитана — выберите валютную пару на вкладке "
+        "«Форекс валютные пары»");
+  const AssistantTrade trade{stop * point / deposit * 100, take / stop};
+  if (!(trade.riskPercent < 100))
+    Refuse("Помощник: убыток по стоп-лоссу не меньше депозита — такой риск не рассчитать");
+  return trade;
+}
+
+}  // namespace tiramon

@@ -1,0 +1,19 @@
+// The trade being sized on the assistant tab, as the risk analysis takes it: the loss at the stop
+// as a share of the deposit and the take profit over the stop loss.
+#pragma once
+
+#include "app/unit1.h"
+
+namespace tiramon {
+
+struct AssistantTrade {
+  double riskPercent;   // stop loss × point value ÷ deposit × 100
+  double rewardToRisk;  // take profit ÷ stop loss
+};
+
+// Reads the assistant's stop loss, take profit, point value and deposit texts. A text that is not
+// a number, or figures that make no trade, are refused with a Russian message
+// (std::invalid_argument) that names the field.
+AssistantTrade ReadAssistantTrade(const TForm1& form);
+
+}  // namespace tiramon

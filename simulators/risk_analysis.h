@@ -1,0 +1,73 @@
+// "Анализ риска": many random trade series played at once from one risk per trade, hit rate and
+// reward/risk ratio, summarised as the chance of ruin and the spread of deposits, drawdowns and
+// losing streaks. Qt-free; the same seed gives the same figures on any machine and thread count.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace tiramon {
+
+inline constexpr int kMaxRiskTrades = 10000;
+inline constexpr int kMaxRiskSeries = 100000;
+
+struct RiskInputs {
+  double deposit = 100;       // starting deposit, $
+  int trades = 100;           // trades per series, 1..10000
+  bool percentRisk = true;    // risk as % of the current deposit, else fixed $
+  double risk = 5;            // % or $
+  double rewardToRisk = 4;    // a win earns risk × this
+  double winShare = 0.4;      // 0..1
+  double ruinDrawdown = 0.5;  // ruin = the deposit falls this share below its starting value
+  int series = 10000;         // 1..100000
+  std::uint64_t seed = 1;
+};
+
+struct RiskSummary {
+  double ruinProbability;  // share of series that reached ruin
+  double finalP05, finalP25, finalMedian, finalP75, finalP95;
+  double maxDrawdownMedian, maxDrawdownP95;   // peak-to-trough, share of the peak
+  int longestLosingMedian, longestLosingP95;  // longest run of losses in a series
+  double expectancyPerTrade;                  // $ per trade at the starting deposit
+  std::vector<std::array<double, 5>> band;    // per trade 0..trades: P05 P25 median P75 P95
+};
+
+// Refuses bad inputs with a Russian message (std::invalid_argument) before any work starts.
+RiskSummary AnalyseRisk(const RiskInputs& in);
+
+// How a long run is driven from a window: the threads it may use, a flag that stops it and the
+// share of trades done so far, read by whoever shows the progress.
+struct RiskControl {
+  int threads = 0;  // 0: one per core
+  const std::atomic<bool>* cancel = nullptr;
+  std::atomic<double>* progress = nullptr;  // 0..1
+};
+
+struct RiskResult {
+  RiskSummary summary;
+  std::vector<double> finalDeposits;  // every series' final deposit, ascending
+};
+
+// AnalyseRisk with control; nullopt when cancelled. Same refusals.
+std::optional<RiskResult> RunRiskAnalysis(const RiskInputs& in, const RiskControl& control);
+
+// The nearest-rank percentile (1..100) of values already sorted ascending: the value at rank
+// ⌈percent × count ÷ 100⌉.
+double NearestRank(const std::vector<double>& sorted, int percent);
+
+// Counts of the final deposits over equal bins between the smallest and largest value; when the
+// values sit on an evenly spaced lattice of at most twice as many places as bins asked for, one
+// bin per place. On a logarithmic scale when every value is positive and they span more than two
+// decades, as compounding does.
+struct DepositHistogram {
+  double low = 0;
+  double high = 0;
+  bool logScale = false;
+  std::vector<int> counts;
+};
+DepositHistogram HistogramOfDeposits(const std::vector<double>& sortedDeposits, int bins);
+
+}  // namespace tiramon
