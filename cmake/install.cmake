@@ -43,11 +43,53 @@ if(TARGET tiramon)
             RENAME tiramon-quote-feed)
   endif()
 
+  # Software centres list a program by its AppStream component, whose id is a reversed domain.
+  set(TIRAMON_APP_ID "org.example.tiramon" CACHE STRING "AppStream component id (reversed domain)")
+  set(TIRAMON_PACKAGE_MAINTAINER "${TIRAMON_AUTHOR} <tiramon@${TIRAMON_BLOG_HOST}>"
+      CACHE STRING "Maintainer of the Debian package: name <address>")
+  # Software centres flag a homepage on plain http, so only a secure address is named there.
+  set(TIRAMON_METAINFO_HOMEPAGE "")
+  if(TIRAMON_BLOG_URL MATCHES "^https://")
+    set(TIRAMON_METAINFO_HOMEPAGE "  <url type=\"homepage\">${TIRAMON_BLOG_URL}</url>\n")
+  endif()
+  set(tiramon_package_dir ${CMAKE_CURRENT_BINARY_DIR}/package-files)
+  configure_file(${CMAKE_CURRENT_SOURCE_DIR}/packaging/tiramon.metainfo.xml.in
+                 ${tiramon_package_dir}/${TIRAMON_APP_ID}.metainfo.xml @ONLY)
+  configure_file(${CMAKE_CURRENT_SOURCE_DIR}/packaging/copyright.in
+                 ${tiramon_package_dir}/copyright @ONLY)
+  configure_file(${CMAKE_CURRENT_SOURCE_DIR}/packaging/changelog.in
+                 ${tiramon_package_dir}/changelog @ONLY)
+  install(FILES ${tiramon_package_dir}/${TIRAMON_APP_ID}.metainfo.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  install(FILES ${tiramon_package_dir}/copyright
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tiramon)
+
+  # Manual pages and the changelog go in compressed, without a time stamp in the gzip header,
+  # so two builds of one source give the same package.
+  find_program(TIRAMON_GZIP gzip REQUIRED)
+  set(tiramon_gz_files "")
+  foreach(page tiramon.1 tiramon-quote-feed.1)
+    add_custom_command(
+      OUTPUT ${tiramon_package_dir}/${page}.gz
+      COMMAND ${TIRAMON_GZIP} -9n -c ${CMAKE_CURRENT_SOURCE_DIR}/packaging/man/${page}
+              > ${tiramon_package_dir}/${page}.gz
+      DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/packaging/man/${page}
+      VERBATIM)
+    list(APPEND tiramon_gz_files ${tiramon_package_dir}/${page}.gz)
+    install(FILES ${tiramon_package_dir}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  endforeach()
+  add_custom_command(
+    OUTPUT ${tiramon_package_dir}/changelog.gz
+    COMMAND ${TIRAMON_GZIP} -9n -c ${tiramon_package_dir}/changelog
+            > ${tiramon_package_dir}/changelog.gz
+    DEPENDS ${tiramon_package_dir}/changelog
+    VERBATIM)
+  list(APPEND tiramon_gz_files ${tiramon_package_dir}/changelog.gz)
+  install(FILES ${tiramon_package_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tiramon)
+  add_custom_target(tiramon_package_files ALL DEPENDS ${tiramon_gz_files})
+
   # The package belongs to the project that is built, not to one that pulls Tiramon in.
   if(PROJECT_IS_TOP_LEVEL)
-    set(TIRAMON_PACKAGE_MAINTAINER "${TIRAMON_AUTHOR} <tiramon@${TIRAMON_BLOG_HOST}>"
-        CACHE STRING "Maintainer of the Debian package: name <address>")
-
     set(CPACK_GENERATOR DEB)
     set(CPACK_PACKAGE_NAME tiramon)
     set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -76,7 +118,11 @@ source of quotes on the loopback address for a program built to read it.")
     # links is opened through xdg-open.
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
-    set(CPACK_STRIP_FILES ON)
+    # Every program in the package, the renamed demo feed too, goes in without symbols.
+    set(CPACK_STRIP_FILES "${CMAKE_INSTALL_BINDIR}/tiramon")
+    if(TARGET quote_feed)
+      list(APPEND CPACK_STRIP_FILES "${CMAKE_INSTALL_BINDIR}/tiramon-quote-feed")
+    endif()
     include(CPack)
   endif()
 endif()

@@ -32,6 +32,8 @@
 #include "app/desktop/artwork.h"
 #include "app/desktop/error_box.h"
 #include "app/desktop/jpeg_image.h"
+#include "app/desktop/status_notifier.h"
+#include "support/errors.h"
 
 // The pictures are compiled into this static library; their registration must be pulled in.
 static void InitAssets() { Q_INIT_RESOURCE(assets); }
@@ -56,6 +58,8 @@ void SetTextColour(QWidget* widget, TColor colour) {
 
 // The owner-drawn status panel: what it shows comes from the model at every painting.
 class IndicatorPanel : public QWidget {
+  Q_OBJECT
+
  public:
   IndicatorPanel(const TForm1& model, QWidget* parent) : QWidget(parent), model_(model) {
     setObjectName("StatusBar1Panel0");
@@ -215,9 +219,16 @@ void MainWindow::BuildTray() {
   tray_ = new QSystemTrayIcon(ApplicationIcon(), this);
   tray_->setObjectName("CoolTrayIcon1");
   tray_->setContextMenu(trayMenu_);
-  connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
-    if (why == QSystemTrayIcon::DoubleClick) RunHandler([this] { model_->N6Click(); });
-  });
+  // A StatusNotifierItem panel sends one activation for whatever its desktop makes the click to
+  // open a program; only the X notification area leaves telling a double click apart to us.
+  const bool panelActivates = StatusNotifierHostRegistered();
+  connect(tray_, &QSystemTrayIcon::activated, this,
+          [this, panelActivates](QSystemTrayIcon::ActivationReason why) {
+            if (why == QSystemTrayIcon::DoubleClick ||
+                (panelActivates && why == QSystemTrayIcon::Trigger)) {
+              RunHandler([this] { model_->N6Click(); });
+            }
+          });
   tray_->show();
 }
 
@@ -230,9 +241,10 @@ void MainWindow::Render() {
 void MainWindow::RunHandler(const std::function<void()>& handler) {
   try {
     handler();
-  } catch (const std::exception& error) {
+  } catch (...) {
+    // The user's mistakes show as they are; a fault of ours says it is one.
     Render();
-    ShowErrorBox(this, error.what());
+    ShowErrorBox(this, EscapedErrorMessage(std::current_exception()));
   }
   Render();
 }
@@ -323,7 +335,8 @@ bool MainWindow::FilterKey(QObject* watched, QEvent* event) {
   for (const auto& [limited, model] : limitedEdits_) {
     if (limited != edit || isBackspace) continue;
     // The length limit applies to typing only; texts the program writes are never cut.
-    const int afterTyping = edit->text().size() - edit->selectedText().size() + typed.size();
+    const qsizetype afterTyping =
+        edit->text().size() - edit->selectedText().size() + typed.size();
     if (model->maxLength > 0 && afterTyping > model->maxLength) return true;
   }
   return false;
@@ -632,3 +645,6 @@ QTableWidget* MainWindow::Table(QWidget* parent, int x, int y, int w, int h) {
 }
 
 }  // namespace tiramon::desktop
+
+// The meta-object code of the classes declared in this file.
+#include "main_window.moc"
