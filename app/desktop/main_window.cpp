@@ -335,8 +335,7 @@ bool MainWindow::FilterKey(QObject* watched, QEvent* event) {
   for (const auto& [limited, model] : limitedEdits_) {
     if (limited != edit || isBackspace) continue;
     // The length limit applies to typing only; texts the program writes are never cut.
-    const qsizetype afterTyping =
-        edit->text().size() - edit->selectedText().size() + typed.size();
+    const qsizetype afterTyping = edit->text().size() - edit->selectedText().size() + typed.size();
     if (model->maxLength > 0 && afterTyping > model->maxLength) return true;
   }
   return false;
