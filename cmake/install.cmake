@@ -41,6 +41,20 @@ if(TARGET tiramon)
   if(TARGET quote_feed)
     install(PROGRAMS $<TARGET_FILE:quote_feed> DESTINATION ${CMAKE_INSTALL_BINDIR}
             RENAME tiramon-quote-feed)
+    # A renamed file is no installed target, so `cmake --install --strip` and CPack's stripping
+    # would pass it by; this strips it under the same switch.
+    install(CODE "set(tiramon_strip \"${CMAKE_STRIP}\")
+                  set(tiramon_feed_dir \"${CMAKE_INSTALL_BINDIR}\")")
+    install(CODE [[
+      if(CMAKE_INSTALL_DO_STRIP AND tiramon_strip)
+        execute_process(COMMAND "${tiramon_strip}"
+                        "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${tiramon_feed_dir}/tiramon-quote-feed"
+                        RESULT_VARIABLE tiramon_strip_result)
+        if(NOT tiramon_strip_result EQUAL 0)
+          message(FATAL_ERROR "could not strip tiramon-quote-feed")
+        endif()
+      endif()
+    ]])
   endif()
 
   # Software centres list a program by its AppStream component, whose id is a reversed domain.
@@ -97,18 +111,21 @@ if(TARGET tiramon)
     set(CPACK_PACKAGE_CONTACT "${TIRAMON_PACKAGE_MAINTAINER}")
     set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
         "forex trader's calculator: quotes, lot sizing and deposit simulations")
+    # Debian wants the long description within 80 columns, with its leading blank.
     set(CPACK_PACKAGE_DESCRIPTION
-        "Tiramon is a desktop calculator for retail forex traders with a Russian-language
-interface. It shows a quote table of the major currency pairs with the margin of
-a lot at several leverages and the value of a pip; it sizes one position (margin,
-point value, lot from a percentage of the deposit, stop-loss and take-profit
-levels, risk/profit ratio) and copies the figures to the clipboard; and it
-simulates a deposit over a series of winning, losing or random trades.
+        "Tiramon is a desktop calculator for retail forex traders with a
+Russian-language interface. It shows a quote table of the major currency
+pairs with the margin of a lot at several leverages and the value of a
+pip; it sizes one position (margin, point value, lot from a percentage
+of the deposit, stop-loss and take-profit levels, risk/profit ratio) and
+copies the figures to the clipboard; and it simulates a deposit over a
+series of winning, losing or random trades.
 
-The program keeps running in the notification area when its window is closed.
-It keeps its quote cache and status file in the user's data folder,
-~/.local/share/tiramon. The package also holds tiramon-quote-feed, a demo
-source of quotes on the loopback address for a program built to read it.")
+The program keeps running in the notification area when its window is
+closed. It keeps its quote cache and status file in the user's data
+folder, ~/.local/share/tiramon. The package also holds
+tiramon-quote-feed, a demo source of quotes on the loopback address for
+a program built to read it.")
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
     set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TIRAMON_PACKAGE_MAINTAINER}")
     set(CPACK_DEBIAN_PACKAGE_SECTION utils)
@@ -118,11 +135,9 @@ source of quotes on the loopback address for a program built to read it.")
     # links is opened through xdg-open.
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
-    # Every program in the package, the renamed demo feed too, goes in without symbols.
-    set(CPACK_STRIP_FILES "${CMAKE_INSTALL_BINDIR}/tiramon")
-    if(TARGET quote_feed)
-      list(APPEND CPACK_STRIP_FILES "${CMAKE_INSTALL_BINDIR}/tiramon-quote-feed")
-    endif()
+    # Installed targets go in without symbols; the renamed demo feed is stripped by its own
+    # install step above, which follows the same switch.
+    set(CPACK_STRIP_FILES ON)
     include(CPack)
   endif()
 endif()
