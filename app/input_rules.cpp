@@ -80,12 +80,14 @@ BoxEdit FindEdit(std::u32string_view before, std::u32string_view after, int care
   // the caret; where repeated characters make the change ambiguous, the caret says where it was.
   int suffix = 0;
   const int suffixLimit = std::min({oldLength, newLength, newLength - caretAfter});
-  while (suffix < suffixLimit && before[oldLength - 1 - suffix] == after[newLength - 1 - suffix]) {
+  const auto at = [](std::u32string_view text, int i) { return text[static_cast<std::size_t>(i)]; };
+  while (suffix < suffixLimit &&
+         at(before, oldLength - 1 - suffix) == at(after, newLength - 1 - suffix)) {
     ++suffix;
   }
   int prefix = 0;
   const int prefixLimit = std::min(oldLength - suffix, newLength - suffix);
-  while (prefix < prefixLimit && before[prefix] == after[prefix]) ++prefix;
+  while (prefix < prefixLimit && at(before, prefix) == at(after, prefix)) ++prefix;
   BoxEdit edit;
   edit.before.text = std::u32string(before);
   edit.before.selStart = prefix;

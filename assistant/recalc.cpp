@@ -182,7 +182,7 @@ void SizeByPercent(TForm1& form, std::string_view price) {
 }
 
 // "<money>$ или <percent of the deposit>%" for a number of points at the point value.
-std::string MoneyAndPercent(const TForm1& form, const std::string& pointsText) {
+static std::string MoneyAndPercent(const TForm1& form, const std::string& pointsText) {
   const Ext money = Num(pointsText) * Num(form.Punkt.caption);
   const Ext percent = money / Num(form.Edit_Deposit.text) * 100;
   std::string text = General(money);

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "simulators/risk_analysis.h"
+#include "app/risk_analysis.h"
 
 namespace tiramon {
 namespace {

@@ -41,13 +41,69 @@ if(TARGET tiramon)
   if(TARGET quote_feed)
     install(PROGRAMS $<TARGET_FILE:quote_feed> DESTINATION ${CMAKE_INSTALL_BINDIR}
             RENAME tiramon-quote-feed)
+    # A renamed file is no installed target, so `cmake --install --strip` and CPack's stripping
+    # would pass it by; this strips it under the same switch.
+    install(CODE "set(tiramon_strip \"${CMAKE_STRIP}\")
+                  set(tiramon_feed_dir \"${CMAKE_INSTALL_BINDIR}\")")
+    install(CODE [[
+      if(CMAKE_INSTALL_DO_STRIP AND tiramon_strip)
+        execute_process(COMMAND "${tiramon_strip}"
+                        "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${tiramon_feed_dir}/tiramon-quote-feed"
+                        RESULT_VARIABLE tiramon_strip_result)
+        if(NOT tiramon_strip_result EQUAL 0)
+          message(FATAL_ERROR "could not strip tiramon-quote-feed")
+        endif()
+      endif()
+    ]])
   endif()
+
+  # Software centres list a program by its AppStream component, whose id is a reversed domain.
+  set(TIRAMON_APP_ID "org.example.tiramon" CACHE STRING "AppStream component id (reversed domain)")
+  set(TIRAMON_PACKAGE_MAINTAINER "${TIRAMON_AUTHOR} <tiramon@${TIRAMON_BLOG_HOST}>"
+      CACHE STRING "Maintainer of the Debian package: name <address>")
+  # Software centres flag a homepage on plain http, so only a secure address is named there.
+  set(TIRAMON_METAINFO_HOMEPAGE "")
+  if(TIRAMON_BLOG_URL MATCHES "^https://")
+    set(TIRAMON_METAINFO_HOMEPAGE "  <url type=\"homepage\">${TIRAMON_BLOG_URL}</url>\n")
+  endif()
+  set(tiramon_package_dir ${CMAKE_CURRENT_BINARY_DIR}/package-files)
+  configure_file(${CMAKE_CURRENT_SOURCE_DIR}/packaging/tiramon.metainfo.xml.in
+                 ${tiramon_package_dir}/${TIRAMON_APP_ID}.metainfo.xml @ONLY)
+  configure_file(${CMAKE_CURRENT_SOURCE_DIR}/packaging/copyright.in
+                 ${tiramon_package_dir}/copyright @ONLY)
+  configure_file(${CMAKE_CURRENT_SOURCE_DIR}/packaging/changelog.in
+                 ${tiramon_package_dir}/changelog @ONLY)
+  install(FILES ${tiramon_package_dir}/${TIRAMON_APP_ID}.metainfo.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  install(FILES ${tiramon_package_dir}/copyright
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tiramon)
+
+  # Manual pages and the changelog go in compressed, without a time stamp in the gzip header,
+  # so two builds of one source give the same package.
+  find_program(TIRAMON_GZIP gzip REQUIRED)
+  set(tiramon_gz_files "")
+  foreach(page tiramon.1 tiramon-quote-feed.1)
+    add_custom_command(
+      OUTPUT ${tiramon_package_dir}/${page}.gz
+      COMMAND ${TIRAMON_GZIP} -9n -c ${CMAKE_CURRENT_SOURCE_DIR}/packaging/man/${page}
+              > ${tiramon_package_dir}/${page}.gz
+      DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/packaging/man/${page}
+      VERBATIM)
+    list(APPEND tiramon_gz_files ${tiramon_package_dir}/${page}.gz)
+    install(FILES ${tiramon_package_dir}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  endforeach()
+  add_custom_command(
+    OUTPUT ${tiramon_package_dir}/changelog.gz
+    COMMAND ${TIRAMON_GZIP} -9n -c ${tiramon_package_dir}/changelog
+            > ${tiramon_package_dir}/changelog.gz
+    DEPENDS ${tiramon_package_dir}/changelog
+    VERBATIM)
+  list(APPEND tiramon_gz_files ${tiramon_package_dir}/changelog.gz)
+  install(FILES ${tiramon_package_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tiramon)
+  add_custom_target(tiramon_package_files ALL DEPENDS ${tiramon_gz_files})
 
   # The package belongs to the project that is built, not to one that pulls Tiramon in.
   if(PROJECT_IS_TOP_LEVEL)
-    set(TIRAMON_PACKAGE_MAINTAINER "${TIRAMON_AUTHOR} <tiramon@${TIRAMON_BLOG_HOST}>"
-        CACHE STRING "Maintainer of the Debian package: name <address>")
-
     set(CPACK_GENERATOR DEB)
     set(CPACK_PACKAGE_NAME tiramon)
     set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -55,18 +111,21 @@ if(TARGET tiramon)
     set(CPACK_PACKAGE_CONTACT "${TIRAMON_PACKAGE_MAINTAINER}")
     set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
         "forex trader's calculator: quotes, lot sizing and deposit simulations")
+    # Debian wants the long description within 80 columns, with its leading blank.
     set(CPACK_PACKAGE_DESCRIPTION
-        "Tiramon is a desktop calculator for retail forex traders with a Russian-language
-interface. It shows a quote table of the major currency pairs with the margin of
-a lot at several leverages and the value of a pip; it sizes one position (margin,
-point value, lot from a percentage of the deposit, stop-loss and take-profit
-levels, risk/profit ratio) and copies the figures to the clipboard; and it
-simulates a deposit over a series of winning, losing or random trades.
+        "Tiramon is a desktop calculator for retail forex traders with a
+Russian-language interface. It shows a quote table of the major currency
+pairs with the margin of a lot at several leverages and the value of a
+pip; it sizes one position (margin, point value, lot from a percentage
+of the deposit, stop-loss and take-profit levels, risk/profit ratio) and
+copies the figures to the clipboard; and it simulates a deposit over a
+series of winning, losing or random trades.
 
-The program keeps running in the notification area when its window is closed.
-It keeps its quote cache and status file in the user's data folder,
-~/.local/share/tiramon. The package also holds tiramon-quote-feed, a demo
-source of quotes on the loopback address for a program built to read it.")
+The program keeps running in the notification area when its window is
+closed. It keeps its quote cache and status file in the user's data
+folder, ~/.local/share/tiramon. The package also holds
+tiramon-quote-feed, a demo source of quotes on the loopback address for
+a program built to read it.")
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
     set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TIRAMON_PACKAGE_MAINTAINER}")
     set(CPACK_DEBIAN_PACKAGE_SECTION utils)
@@ -76,6 +135,8 @@ source of quotes on the loopback address for a program built to read it.")
     # links is opened through xdg-open.
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+    # Installed targets go in without symbols; the renamed demo feed is stripped by its own
+    # install step above, which follows the same switch.
     set(CPACK_STRIP_FILES ON)
     include(CPack)
   endif()

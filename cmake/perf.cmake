@@ -5,14 +5,14 @@ if(TARGET tiramon AND BUILD_TESTING)
   set(tiramon_perf_dir ${CMAKE_CURRENT_LIST_DIR}/../bench)
 
   add_executable(minimal_window ${tiramon_perf_dir}/minimal_window/minimal_window.cpp)
-  target_compile_options(minimal_window PRIVATE ${tiramon_warnings})
+  target_compile_options(minimal_window PRIVATE ${tiramon_test_warnings})
   target_link_libraries(minimal_window PRIVATE Qt6::Widgets)
 
   find_package(X11)
   if(X11_FOUND)
     add_executable(startup_probe ${tiramon_perf_dir}/startup/startup_probe.cpp)
     set_target_properties(startup_probe PROPERTIES AUTOMOC OFF AUTORCC OFF)
-    target_compile_options(startup_probe PRIVATE ${tiramon_warnings})
+    target_compile_options(startup_probe PRIVATE ${tiramon_test_warnings})
     # The damage extension's client library is loaded at run time when present, so the probe
     # builds without its headers and falls back to polling the window's pixels without it.
     target_link_libraries(startup_probe PRIVATE X11::X11 ${CMAKE_DL_LIBS})

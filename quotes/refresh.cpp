@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <exception>
 #include <set>
+#include <utility>
 
 #include "app/build_config.h"
 #include "app/unit1.h"
@@ -25,7 +25,7 @@ namespace tiramon {
 namespace quotes {
 namespace {
 
-constexpr std::size_t kWriteBlock = 64 * 1024;
+constexpr std::size_t kWriteBlock = std::size_t{64} * 1024;
 
 std::string FullPath(const std::filesystem::path& file) {
   std::error_code ignored;
@@ -109,6 +109,14 @@ std::string NormalizeLineBreaks(std::string_view text) {
     }
   }
   return result;
+}
+
+std::optional<std::string> FetchLivePage(const std::function<std::string()>& fetch) {
+  try {
+    return fetch();
+  } catch (const HttpError&) {
+    return std::nullopt;
+  }
 }
 
 bool IsGoAhead(const std::vector<std::string>& statusLines) {
@@ -213,11 +221,13 @@ void TForm1::Button9Click() {
     client.userAgent = quotes::kPageUserAgent;
     client.acceptLanguage = quotes::kPageLanguage;
     client.followRedirects = true;
-    try {
-      page = client.FetchPageText(quotesUrl);
-    } catch (const std::exception&) {
-      // Any failure of the live page means the cache; the user hears of it only through the
-      // availability indicator.
+    // A failed fetch means the cache; the user hears of it only through the availability
+    // indicator.
+    std::optional<std::string> live =
+        quotes::FetchLivePage([&] { return client.FetchPageText(quotesUrl); });
+    if (live) {
+      page = std::move(*live);
+    } else {
       QuotesAvailable = false;
     }
   }

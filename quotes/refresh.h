@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,11 @@ std::string NormalizeLineBreaks(std::string_view text);
 
 // The status text gives the go-ahead when its first line is a whole number.
 bool IsGoAhead(const std::vector<std::string>& statusLines);
+
+// The live page from `fetch`, or nothing when the fetch failed (an HttpError of any kind): the
+// refresh then shows the cache. Every other exception is a fault of the program, not of the
+// network, and goes on to the error box instead of hiding behind the cached quotes.
+std::optional<std::string> FetchLivePage(const std::function<std::string()>& fetch);
 
 // The whole file as bytes. Throws InOutError `Cannot open file "<full path>". <reason>`.
 std::string ReadWholeFile(const std::filesystem::path& file);

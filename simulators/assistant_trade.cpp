@@ -1,4 +1,4 @@
-#include "simulators/assistant_trade.h"
+#include "app/assistant_trade.h"
 
 #include <cmath>
 #include <stdexcept>

@@ -1,9 +1,8 @@
 // "Рост депозита": how many winning trades grow a starting deposit to a target when every trade
 // risks a percentage of the deposit (compound growth) or a fixed amount (linear growth).
-#include <stdexcept>
-
 #include "app/unit1.h"
 #include "support/checked.h"
+#include "support/errors.h"
 #include "support/numtext.h"
 
 namespace tiramon {
@@ -48,7 +47,7 @@ void TForm1::Button1Click() {
 
   if (!reachedTarget(deposit) && !((Ext(tradeRisk(deposit, 0)) * ratio).v > 0)) {
     mmo_lot.Clear();
-    throw std::runtime_error(kNoProfitMessage);
+    throw UserError(kNoProfitMessage);
   }
 
   double risk = 0;
@@ -56,7 +55,7 @@ void TForm1::Button1Click() {
   while (!reachedTarget(deposit)) {
     if (trade == kMaxGrowthTrades) {
       mmo_lot.Clear();
-      throw std::runtime_error(kTooManyTradesMessage);
+      throw UserError(kTooManyTradesMessage);
     }
     ++trade;
     risk = tradeRisk(deposit, risk);

@@ -5,7 +5,7 @@
 // Reproducibility: the series are cut into fixed chunks, each with its own generator seeded from
 // (seed, chunk number) and drawn in a fixed order, and a win is decided by exact arithmetic on
 // 32 of the generator's bits. Which thread plays a chunk therefore changes nothing.
-#include "simulators/risk_analysis.h"
+#include "app/risk_analysis.h"
 
 #include <algorithm>
 #include <barrier>
@@ -82,12 +82,12 @@ void SelectIndices(T* base, std::size_t lo, std::size_t hi, const std::size_t* i
 template <class T>
 std::array<T, 5> BandPercentiles(std::vector<T>& values) {
   std::array<std::size_t, 5> index{};
-  int distinct = 0;
+  std::size_t distinct = 0;
   for (int percent : kBandPercents) {
     const std::size_t i = RankIndex(values.size(), percent);
     if (distinct == 0 || index[distinct - 1] != i) index[distinct++] = i;
   }
-  SelectIndices(values.data(), 0, values.size(), index.data(), distinct);
+  SelectIndices(values.data(), 0, values.size(), index.data(), static_cast<int>(distinct));
   std::array<T, 5> result{};
   for (std::size_t k = 0; k < result.size(); ++k)
     result[k] = values[RankIndex(values.size(), kBandPercents[k])];

@@ -2,10 +2,11 @@
 // trade or placed at random positions before the series starts.
 #include "simulators/trade_series.h"
 
-#include <stdexcept>
+#include <cstddef>
 
 #include "app/unit1.h"
 #include "support/checked.h"
+#include "support/errors.h"
 #include "support/numtext.h"
 #include "support/random.h"
 
@@ -24,21 +25,21 @@ constexpr const char* kTooManyWinnersMessage =
 
 std::int32_t FillWinnersTable(WinnersTable& table, std::int32_t trades, double winPercent) {
   table.fill(0);
-  if (trades > kMaxSeriesTrades) throw std::runtime_error(kTooManyTradesMessage);
+  if (trades > kMaxSeriesTrades) throw UserError(kTooManyTradesMessage);
   // Both negative make the wanted count positive while the draw range is not.
-  if (trades < 0 && winPercent < 0) throw std::runtime_error(kBothNegativeMessage);
+  if (trades < 0 && winPercent < 0) throw UserError(kBothNegativeMessage);
   const Ext needed = Ext(trades) * (Ext(winPercent) / 100);
   // The last trade number is never drawn, so at most trades − 1 flags can ever be set; asking for
   // more would keep drawing forever.
-  if (needed > 0 && needed > Ext(trades) - 1) throw std::runtime_error(kTooManyWinnersMessage);
+  if (needed > 0 && needed > Ext(trades) - 1) throw UserError(kTooManyWinnersMessage);
 
   // From here on needed > 0 implies 2 <= trades <= kMaxSeriesTrades: every draw is in the table.
   std::int32_t flags = 0;
   while (Ext(flags) < needed) {
     Reseed();
     const std::int32_t drawn = RandomBelow(trades);
-    if (drawn != 0 && table.at(drawn) == 0) {
-      table.at(drawn) = 1;
+    if (drawn != 0 && table.at(static_cast<std::size_t>(drawn)) == 0) {
+      table.at(static_cast<std::size_t>(drawn)) = 1;
       ++flags;
     }
   }
@@ -114,7 +115,7 @@ void TForm1::Button5Click() {
       Reseed();
       win = static_cast<double>(RandomBelow(100)) < winPercent;
     } else {
-      win = winners.at(trade) != 0;
+      win = winners.at(static_cast<std::size_t>(trade)) != 0;
     }
 
     if (win) {

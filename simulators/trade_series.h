@@ -14,7 +14,7 @@ using WinnersTable = std::array<std::uint8_t, kMaxSeriesTrades + 1>;
 
 // Clears the table, then flags random trade numbers 1..trades−1 (reseeding before every draw)
 // until at least trades × (winPercent ÷ 100) are set; returns how many are. Refuses with a
-// std::runtime_error carrying the user's message, before any draw, a series the table cannot
+// UserError carrying the user's message, before any draw, a series the table cannot
 // hold or the drawing could never complete.
 std::int32_t FillWinnersTable(WinnersTable& table, std::int32_t trades, double winPercent);
 

@@ -10,17 +10,18 @@
 
 #include <filesystem>
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "support/errors.h"
 
 namespace tiramon {
 
 // The file at the download's path could not be created or written. The message says why, in
 // the words the user sees ("File access denied" for a folder without write access).
-class InOutError : public std::runtime_error {
+class InOutError : public UserError {
  public:
-  using std::runtime_error::runtime_error;
+  using UserError::UserError;
 };
 
 // The event pump asked the download to stop (the program is ending). Nothing that follows the

@@ -50,7 +50,7 @@ class HttpClient {
   std::chrono::milliseconds fetchLimit{120000};
   std::chrono::milliseconds redirectBodyLimit{4000};
   std::chrono::milliseconds errorBodyLimit{2000};
-  std::size_t maxHeaderBytes = 64 * 1024;
+  std::size_t maxHeaderBytes = std::size_t{64} * 1024;
   std::size_t maxHeaderLines = 200;
   std::size_t maxBodyBytes = 32u << 20;
 

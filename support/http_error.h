@@ -2,17 +2,18 @@
 // all failures alike catches one type; the protocol error keeps what the server answered.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <utility>
+
+#include "support/errors.h"
 
 namespace tiramon {
 
 // Any failure of a page fetch: name resolution, connection, transfer, a malformed or oversized
 // response, a target the client cannot reach.
-class HttpError : public std::runtime_error {
+class HttpError : public UserError {
  public:
-  using std::runtime_error::runtime_error;
+  using UserError::UserError;
 };
 
 // A connect, read or whole-fetch time limit ran out.

@@ -187,7 +187,7 @@ std::optional<std::string> ResponseReader::ReadLine(std::size_t maxLength, const
     const std::size_t available = end_ - begin_;
     const void* lf = std::memchr(start + scanned, '\n', available - scanned);
     if (lf != nullptr) {
-      const std::size_t length = static_cast<const char*>(lf) - start;
+      const auto length = static_cast<std::size_t>(static_cast<const char*>(lf) - start);
       if (length + 1 > maxLength) throw HttpError(tooLong);
       std::string line(start, length);
       begin_ += length + 1;

@@ -47,7 +47,7 @@ class StringSource : public ByteSource {
 // Size caps. The header budget covers the status lines and header lines of one response,
 // interim 1xx responses included, and is shared with the trailer of a chunked body.
 struct Limits {
-  std::size_t maxHeaderBytes = 64 * 1024;
+  std::size_t maxHeaderBytes = std::size_t{64} * 1024;
   std::size_t maxHeaderLines = 200;
   std::size_t maxBodyBytes = 32u << 20;
 };
@@ -102,7 +102,7 @@ class ResponseReader {
   void ReadChunked(std::string* out, const Limits& limits, const ReadTimer& timer);
 
   ByteSource& source_;
-  std::vector<char> buffer_ = std::vector<char>(16 * 1024);
+  std::vector<char> buffer_ = std::vector<char>(std::size_t{16} * 1024);
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
   bool eof_ = false;

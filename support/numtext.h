@@ -3,9 +3,10 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "support/errors.h"
 
 namespace tiramon {
 
@@ -18,15 +19,15 @@ extern char ThousandsMark;
 void LoadLocaleMarks();
 
 // A text that is not a number of the kind asked for; what() is the message shown to the user.
-class ConversionError : public std::runtime_error {
+class ConversionError : public UserError {
  public:
-  using std::runtime_error::runtime_error;
+  using UserError::UserError;
 };
 
 // A trapped floating-point operation: invalid operation, division by zero or overflow.
-class FloatError : public std::runtime_error {
+class FloatError : public UserError {
  public:
-  using std::runtime_error::runtime_error;
+  using UserError::UserError;
 };
 
 inline constexpr const char* kInvalidOperation = "Invalid floating point operation";

@@ -46,7 +46,7 @@ constexpr int kMaxPow10 = FloorLog10Pow2(kMaxBinaryExponent) - 17;
 
 template <int kBase, int kMax>
 struct PowerTable {
-  Uint128 value[kMax + 1] = {};
+  Uint128 value[static_cast<std::size_t>(kMax) + 1] = {};
   constexpr PowerTable() {
     value[0] = 1;
     for (int i = 1; i <= kMax; ++i) value[i] = value[i - 1] * kBase;

@@ -311,6 +311,9 @@ struct TRegExpr::Program {
 
 namespace {
 
+// Where group n's start offset sits among the slots; its end follows it. n is in range.
+std::size_t StartSlot(int n) { return 2 * static_cast<std::size_t>(n); }
+
 pcre2_code* CompilePcre(std::string_view pattern, std::uint32_t options, int& errorCode,
                         PCRE2_SIZE& errorOffset) {
   pcre2_compile_context* context = pcre2_compile_context_create(nullptr);
@@ -360,7 +363,9 @@ bool TRegExpr::GetModifier(char letter) const { return modifiers_[ModifierIndex(
 
 void TRegExpr::SetInputString(std::string_view text) {
   const void* nul = std::memchr(text.data(), '\0', text.size());
-  if (nul != nullptr) text = text.substr(0, static_cast<const char*>(nul) - text.data());
+  if (nul != nullptr) {
+    text = text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
+  }
   input_.assign(text);
   hasInput_ = true;
   slots_.fill(-1);
@@ -481,7 +486,7 @@ bool TRegExpr::Search(std::size_t start) {
                                       : FindFrom(input_, segment.text, position);
       if (at == std::string_view::npos) return false;
       for (const auto& [slot, offset] : segment.marks) {
-        slots_[slot] = static_cast<std::ptrdiff_t>(at + offset);
+        slots_[static_cast<std::size_t>(slot)] = static_cast<std::ptrdiff_t>(at + offset);
       }
       position = at + segment.text.size();
     }
@@ -518,20 +523,26 @@ bool TRegExpr::Search(std::size_t start) {
 
 std::string TRegExpr::GroupText(int n) const {
   if (!hasInput_ || n < 0 || n >= kGroupSlots) return {};
-  const std::ptrdiff_t from = slots_[2 * n];
-  const std::ptrdiff_t to = slots_[2 * n + 1];
+  const std::ptrdiff_t from = slots_[StartSlot(n)];
+  const std::ptrdiff_t to = slots_[StartSlot(n) + 1];
   if (from < 0 || to < from) return {};
   return input_.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from));
 }
 
 int TRegExpr::MatchPos(int n) const {
-  if (n < 0 || n >= kGroupSlots || slots_[2 * n] < 0 || slots_[2 * n + 1] < 0) return -1;
-  return static_cast<int>(slots_[2 * n]) + 1;
+  if (n < 0 || n >= kGroupSlots) return -1;
+  const std::ptrdiff_t from = slots_[StartSlot(n)];
+  const std::ptrdiff_t to = slots_[StartSlot(n) + 1];
+  if (from < 0 || to < 0) return -1;
+  return static_cast<int>(from) + 1;
 }
 
 int TRegExpr::MatchLen(int n) const {
-  if (n < 0 || n >= kGroupSlots || slots_[2 * n] < 0 || slots_[2 * n + 1] < 0) return -1;
-  return static_cast<int>(slots_[2 * n + 1] - slots_[2 * n]);
+  if (n < 0 || n >= kGroupSlots) return -1;
+  const std::ptrdiff_t from = slots_[StartSlot(n)];
+  const std::ptrdiff_t to = slots_[StartSlot(n) + 1];
+  if (from < 0 || to < 0) return -1;
+  return static_cast<int>(to - from);
 }
 
 }  // namespace tiramon

@@ -5,18 +5,19 @@
 #include <array>
 #include <cstddef>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "support/errors.h"
 
 namespace tiramon {
 
 // A matcher error. Compile errors carry the 1-based position in the pattern where they were
 // found and have it in their message as " (pos N)"; search errors have the plain text.
-class ERegExpr : public std::runtime_error {
+class ERegExpr : public UserError {
  public:
   ERegExpr(const std::string& message, int errorCode, int compilerErrorPos = 0)
-      : std::runtime_error(message), ErrorCode(errorCode), CompilerErrorPos(compilerErrorPos) {}
+      : UserError(message), ErrorCode(errorCode), CompilerErrorPos(compilerErrorPos) {}
 
   int ErrorCode;
   int CompilerErrorPos;

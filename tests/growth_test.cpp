@@ -14,7 +14,7 @@ namespace {
 std::string RunExpectingError(TForm1& form) {
   try {
     form.Button1Click();
-  } catch (const std::exception& e) {
+  } catch (const UserError& e) {
     return e.what();
   }
   ADD_FAILURE() << "Button1Click did not fail";

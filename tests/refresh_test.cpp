@@ -167,7 +167,7 @@ TEST_F(RefreshTest, AMissingCacheStopsTheRefreshWithItsPath) {
   try {
     form.Button9Click();
     ADD_FAILURE() << "no error";
-  } catch (const std::runtime_error& e) {
+  } catch (const UserError& e) {
     EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + (dir_ / "kotirovki.dat").string() +
                                          "\". No such file or directory");
   }
@@ -182,7 +182,7 @@ TEST_F(RefreshTest, AnUnwritableCacheStopsBeforeTheParse) {
   try {
     form.Button9Click();
     ADD_FAILURE() << "no error";
-  } catch (const std::runtime_error& e) {
+  } catch (const UserError& e) {
     EXPECT_EQ(std::string(e.what()),
               "Cannot create file \"" + (dir_ / "kotirovki.dat").string() + "\". Is a directory");
   }

@@ -1,7 +1,7 @@
 // The risk analysis against what probability says exactly: the binomial law of the win count, the
 // recursion of losing runs and a dynamic program over wins and losses, each within four standard
 // errors of the estimate; then reproducibility, the refusals, the cancel and the assistant's trade.
-#include "simulators/risk_analysis.h"
+#include "app/risk_analysis.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/unit1.h"
-#include "simulators/assistant_trade.h"
+#include "app/assistant_trade.h"
 #include "support/numtext.h"
 
 namespace tiramon {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/unit1.h"
+#include "support/errors.h"
 #include "support/random.h"
 
 namespace tiramon {
@@ -90,7 +91,7 @@ std::string RunExpectingError(TForm1& form) {
   } catch (const std::logic_error& e) {
     ADD_FAILURE() << "unexpected draw: " << e.what();
     return {};
-  } catch (const std::exception& e) {
+  } catch (const UserError& e) {
     return e.what();
   }
   ADD_FAILURE() << "Button5Click did not fail";

@@ -35,7 +35,9 @@
 #include "app/desktop/error_box.h"
 #include "app/desktop/jpeg_image.h"
 #include "app/desktop/risk_tab.h"
+#include "app/desktop/status_notifier.h"
 #include "app/window_rules.h"
+#include "support/errors.h"
 
 // The pictures are compiled into this static library; their registration must be pulled in.
 static void InitAssets() { Q_INIT_RESOURCE(assets); }
@@ -83,6 +85,8 @@ void SetTextColour(QWidget* widget, TColor colour) {
 
 // The owner-drawn status panel: what it shows comes from the model at every painting.
 class IndicatorPanel : public QWidget {
+  Q_OBJECT
+
  public:
   IndicatorPanel(const TForm1& model, QWidget* parent) : QWidget(parent), model_(model) {
     setObjectName("StatusBar1Panel0");
@@ -266,9 +270,16 @@ void MainWindow::BuildTray() {
   tray_ = new QSystemTrayIcon(ApplicationIcon(), this);
   tray_->setObjectName("CoolTrayIcon1");
   tray_->setContextMenu(trayMenu_);
-  connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
-    if (why == QSystemTrayIcon::DoubleClick) Fire("CoolTrayIcon1", Event::DoubleClick);
-  });
+  // A StatusNotifierItem panel sends one activation for whatever its desktop makes the click to
+  // open a program; only the X notification area leaves telling a double click apart to us.
+  const bool panelActivates = StatusNotifierHostRegistered();
+  connect(tray_, &QSystemTrayIcon::activated, this,
+          [this, panelActivates](QSystemTrayIcon::ActivationReason why) {
+            if (why == QSystemTrayIcon::DoubleClick ||
+                (panelActivates && why == QSystemTrayIcon::Trigger)) {
+              Fire("CoolTrayIcon1", Event::DoubleClick);
+            }
+          });
   tray_->show();
 }
 
@@ -281,11 +292,12 @@ void MainWindow::Render() {
 void MainWindow::RunHandler(const std::function<void()>& handler) {
   try {
     handler();
-  } catch (const std::exception& error) {
+  } catch (...) {
     // Whatever a download stopped by "Выход" left unfinished, the user has already left.
     if (quitRequested_) return;
+    // The user's mistakes show as they are; a fault of ours says it is one.
     Render();
-    ShowErrorBox(this, error.what());
+    ShowErrorBox(this, EscapedErrorMessage(std::current_exception()));
   }
   if (!quitRequested_) Render();
 }
@@ -779,3 +791,6 @@ QTableWidget* MainWindow::Table(QWidget* parent, int x, int y, int w, int h) {
 }
 
 }  // namespace tiramon::desktop
+
+// The meta-object code of the classes declared in this file.
+#include "main_window.moc"

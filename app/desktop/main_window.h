@@ -41,6 +41,8 @@ enum class TrayMode {
 };
 
 class MainWindow : public QWidget {
+  Q_OBJECT
+
  public:
   explicit MainWindow(Environment environment, TrayMode trayMode = TrayMode::Auto);
   ~MainWindow() override;

@@ -6,7 +6,7 @@
 #include <array>
 #include <vector>
 
-#include "simulators/risk_analysis.h"
+#include "app/risk_analysis.h"
 
 namespace tiramon::desktop {
 

@@ -14,7 +14,7 @@
 
 #include "app/desktop/error_box.h"
 #include "app/desktop/risk_charts.h"
-#include "simulators/assistant_trade.h"
+#include "app/assistant_trade.h"
 
 namespace tiramon::desktop {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/unit1.h"
-#include "simulators/risk_analysis.h"
+#include "app/risk_analysis.h"
 
 class QLabel;
 class QLineEdit;

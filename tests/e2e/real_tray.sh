@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Runs the real-desktop tray test: Xvfb, a notification-area host (trayer), then the GUI test
-# binary on the X11 platform. Skips (exit 0 with a note) where Xvfb or trayer is missing.
+# binary on the X11 platform. Exits 77, which ctest reports as skipped, where a tool is missing.
 set -euo pipefail
 tests_binary=$1
 for tool in Xvfb trayer xdotool xdpyinfo; do
   if ! command -v "$tool" >/dev/null; then
     echo "real_tray: $tool is not installed; skipped"
-    exit 0
+    exit 77
   fi
 done
 

@@ -1,5 +1,7 @@
 // The trade being sized on the assistant tab, as the risk analysis takes it: the loss at the stop
 // as a share of the deposit and the take profit over the stop loss.
+// Declared beside the window model, so the desktop reaches it without a subsystem header;
+// defined in simulators/assistant_trade.cpp, the way the model's handlers are.
 #pragma once
 
 #include "app/unit1.h"

@@ -1,6 +1,8 @@
 // "Анализ риска": many random trade series played at once from one risk per trade, hit rate and
 // reward/risk ratio, summarised as the chance of ruin and the spread of deposits, drawdowns and
 // losing streaks. Qt-free; the same seed gives the same figures on any machine and thread count.
+// Declared beside the window model, so the desktop reaches it without a subsystem header;
+// defined in simulators/risk_analysis.cpp, the way the model's handlers are.
 #pragma once
 
 #include <array>

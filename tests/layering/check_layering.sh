@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Fails when a folder includes what its layer must not see. The include path is the repository
+# root, so a wrong include would otherwise build without complaint:
+#   support/              nothing above it: only its own headers and system ones;
+#   the core (support/, quotes/, assistant/, simulators/, app/ without app/desktop/)   no Qt;
+#   app/desktop/          no subsystem header (quotes/, assistant/, simulators/): the desktop
+#                         talks to the window model only.
+#
+#   tests/layering/check_layering.sh [source-root]     (default: the repository of this script)
+#
+# Prints one line per finding (file:line: rule: the include) and exits 1 when there is any.
+set -uo pipefail
+root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
+cd "$root" || { echo "check_layering: no folder $root" >&2; exit 2; }
+
+folders=()
+for folder in support quotes assistant simulators app; do
+  [ -d "$folder" ] && folders+=("$folder")
+done
+if [ "${#folders[@]}" -eq 0 ]; then
+  echo "check_layering: no source folders under $root" >&2
+  exit 2
+fi
+
+# One pass over every source file: awk sees each #include with its file and line.
+mapfile -d '' files < <(find "${folders[@]}" -type f \( -name '*.h' -o -name '*.cpp' -o -name '*.h.in' \) -print0 | sort -z)
+[ "${#files[@]}" -eq 0 ] && { echo "check_layering: no sources under $root" >&2; exit 2; }
+awk '
+  # "a/b/../c" -> "a/c"; a path that climbs out of the tree keeps its leading "../".
+  function normalise(path,    n, parts, out, i, k) {
+    n = split(path, parts, "/")
+    k = 0
+    for (i = 1; i <= n; i++) {
+      if (parts[i] == "." || parts[i] == "") continue
+      if (parts[i] == ".." && k > 0 && out[k] != "..") { k--; continue }
+      out[++k] = parts[i]
+    }
+    path = ""
+    for (i = 1; i <= k; i++) path = path (i > 1 ? "/" : "") out[i]
+    return path
+  }
+  function report(rule, target) {
+    printf "%s:%d: %s: %s\n", FILENAME, FNR, rule, target
+    findings++
+  }
+  /^[ \t]*#[ \t]*include[ \t]*[<"]/ {
+    line = $0
+    sub(/^[ \t]*#[ \t]*include[ \t]*/, "", line)
+    quoted = substr(line, 1, 1) == "\""
+    target = substr(line, 2)
+    sub(/[">].*$/, "", target)
+    dir = FILENAME
+    sub(/\/[^\/]*$/, "", dir)
+    # A quoted include is looked up beside the file first, then from the root.
+    path = (quoted && target ~ /^\.\.\//) ? normalise(dir "/" target) : target
+
+    desktop = FILENAME ~ /^app\/desktop\//
+    support = FILENAME ~ /^support\//
+    project = path ~ /^(app|quotes|assistant|simulators|tools|tests|fuzz|bench)\//
+    subsystem = path ~ /^(quotes|assistant|simulators)\//
+    qt = target ~ /^Q[A-Za-z]*(\/|$|\.h$)/
+
+    if (support && (project || (quoted && path ~ /\// && path !~ /^support\//)))
+      report("support includes a layer above it", path)
+    if (!desktop && qt) report("the core includes Qt", target)
+    if (desktop && subsystem) report("the desktop includes a subsystem header", path)
+  }
+  END {
+    if (findings > 0) {
+      printf "check_layering: %d include(s) cross a layer\n", findings
+      exit 1
+    }
+    print "check_layering: every include keeps to its layer"
+  }' "${files[@]}"
