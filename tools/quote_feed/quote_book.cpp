@@ -197,4 +197,20 @@ std::string QuoteBook::Page(std::size_t minimumBytes) const {
   return page;
 }
 
+std::string QuoteBook::LargePage(std::size_t rows) const {
+  const auto row = [](const Quote& q) {
+    return "<tr><td><a href=\"/currencies/" + q.slug + "\"  title=\"" + q.slug + "\" >" + q.name +
+           "</a></td><td class=\"b\">" + FormatPrice(q.bid, q.digits) + "</td><td class=\"a\">" +
+           FormatPrice(q.bid + q.spread, q.digits) + "</td></tr>\n";
+  };
+  const std::string first = row(quotes_[0]);
+  const std::string other = row(quotes_[1]);
+  std::string page = kHead;
+  page.reserve(page.size() + first.size() + rows * other.size() + 64);
+  if (rows > 0) page += first;
+  for (std::size_t i = 1; i < rows; ++i) page += other;
+  page += "</tbody>\n</table>\n</div>\n</body>\n</html>\n";
+  return page;
+}
+
 }  // namespace tiramon::feed
