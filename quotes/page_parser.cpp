@@ -3,6 +3,7 @@
 #include "quotes/page_parser.h"
 
 #include <string>
+#include <vector>
 
 #include "quotes/quote_table.h"
 #include "support/checked.h"
@@ -18,13 +19,14 @@ std::string_view Group(const TRegExpr& matcher, int n) {
   const int position = matcher.MatchPos(n);
   const int length = matcher.MatchLen(n);
   if (position < 1 || length < 0) return {};
-  return std::string_view(matcher.InputString())
-      .substr(static_cast<std::size_t>(position - 1), static_cast<std::size_t>(length));
+  return matcher.InputString().substr(static_cast<std::size_t>(position - 1),
+                                      static_cast<std::size_t>(length));
 }
 
 // Room for the eleven cells a row usually gets, so that filling it allocates once.
 constexpr std::size_t kRowCells = 10;
 constexpr std::size_t kRowTextBytes = 100;
+constexpr std::size_t kMinEntryBytes = 64;
 
 }  // namespace
 
@@ -32,8 +34,17 @@ void ParseQuotePage(TForm1& form, std::string_view page) {
   TRegExpr matcher;
   matcher.SetModifier('m', true);
   matcher.SetModifier('i', true);
-  matcher.SetInputString(page);
+  // The page is read in place: it outlives the matcher, and a copy of a large page would double
+  // the parse's memory.
+  matcher.SetInputView(page);
   matcher.SetExpression(kQuoteRowPattern);
+
+  // No entry is shorter than the pattern's fixed text (some 78 bytes), so the page cannot hold
+  // more rows than this. Room for them all up front spares a large page the copies of a growing
+  // table, and the peak of holding it twice while it grows; memory never written stays address
+  // space only.
+  std::vector<TListItem>& items = form.ListView1.items;
+  items.reserve(items.size() + page.size() / kMinEntryBytes);
 
   std::string cell;
   for (bool found = matcher.Exec(); found; found = matcher.ExecNext()) {
@@ -43,7 +54,7 @@ void ParseQuotePage(TForm1& form, std::string_view page) {
 
     // The row joins the table before its columns are filled, so that a row cut short by an
     // error is still there to see.
-    TListItem& row = form.ListView1.items.emplace_back();
+    TListItem& row = items.emplace_back();
     row.caption = name;
     row.subItems.reserve(kRowCells, kRowTextBytes);
     cell.assign(bid).push_back('0');

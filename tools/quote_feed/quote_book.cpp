@@ -198,10 +198,11 @@ std::string QuoteBook::Page(std::size_t minimumBytes) const {
 }
 
 std::string QuoteBook::LargePage(std::size_t rows) const {
+  // 104 bytes a row, so that 320,000 rows still fit the client's 32 MiB body limit.
   const auto row = [](const Quote& q) {
-    return "<tr><td><a href=\"/currencies/" + q.slug + "\"  title=\"" + q.slug + "\" >" + q.name +
-           "</a></td><td class=\"b\">" + FormatPrice(q.bid, q.digits) + "</td><td class=\"a\">" +
-           FormatPrice(q.bid + q.spread, q.digits) + "</td></tr>\n";
+    return "<td><a href=\"/currencies\"  title=\"\" >" + q.name + "</a></td><td class=\"b\">" +
+           FormatPrice(q.bid, q.digits) + "</td><td class=\"a\">" +
+           FormatPrice(q.bid + q.spread, q.digits) + "</td>\n";
   };
   const std::string first = row(quotes_[0]);
   const std::string other = row(quotes_[1]);
