@@ -10,6 +10,10 @@
 # judged painted by, and `--poll` reads the pixels every 2 ms instead of at damage reports.
 # Needs the targets tiramon, minimal_window, startup_probe and quote_feed in <build-dir>.
 # Prints the probe's per-run lines, its "summary" lines and the "ratio tiramon/minimal" line.
+#
+# Environment: FEED_ARGS adds options to the feed (e.g. "--rows 320000" for the large page);
+# PROGRAMS replaces the list of NAME=PATH[,expect=FILE] entries given to the probe (the first
+# two make the ratio line), e.g. to time an older build beside the current one.
 set -uo pipefail
 
 if [ $# -lt 1 ]; then
@@ -98,7 +102,8 @@ unset QT_QPA_PLATFORM
 trayer --edge top --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
 pids+=($!)
 
-"$build/quote_feed" --port "$port" >"$work/feed.log" 2>&1 &
+# shellcheck disable=SC2086  # FEED_ARGS is a list of options
+"$build/quote_feed" --port "$port" ${FEED_ARGS:-} >"$work/feed.log" 2>&1 &
 pids+=($!)
 if ! wait_for_file "$work/feed.log" || [ "$(head -n 1 "$work/feed.log")" != "port $port" ]; then
   echo "startup: the quote feed did not start on port $port:" >&2
@@ -108,5 +113,10 @@ fi
 sleep 0.5  # the notification area takes a moment to claim its selection
 
 echo "display $DISPLAY, quote feed on 127.0.0.1:$port, $runs runs of each program"
+if [ -n "${PROGRAMS:-}" ]; then
+  read -r -a programs <<<"$PROGRAMS"
+else
+  programs=("tiramon=$build/tiramon,expect=kotirovki.dat" "minimal=$build/minimal_window")
+fi
 "$build/startup_probe" --runs "$runs" --warmup 1 --settle-ms "$settle" \
-  "${probe_options[@]}" "tiramon=$build/tiramon,expect=kotirovki.dat" "minimal=$build/minimal_window"
+  "${probe_options[@]}" "${programs[@]}"

@@ -8,6 +8,15 @@ if(TARGET tiramon AND BUILD_TESTING)
   target_compile_options(minimal_window PRIVATE ${tiramon_test_warnings})
   target_link_libraries(minimal_window PRIVATE Qt6::Widgets)
 
+  # Key-to-repaint and scroll timings of the real window on the offscreen platform.
+  find_package(Qt6 COMPONENTS Test)
+  if(Qt6Test_FOUND)
+    add_executable(gui_bench ${tiramon_perf_dir}/gui/gui_bench.cpp
+                             ${tiramon_perf_dir}/../tools/quote_feed/quote_book.cpp)
+    target_compile_options(gui_bench PRIVATE ${tiramon_test_warnings})
+    target_link_libraries(gui_bench PRIVATE tiramon_desktop Qt6::Test)
+  endif()
+
   find_package(X11)
   if(X11_FOUND)
     add_executable(startup_probe ${tiramon_perf_dir}/startup/startup_probe.cpp)

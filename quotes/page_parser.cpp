@@ -3,6 +3,7 @@
 #include "quotes/page_parser.h"
 
 #include <string>
+#include <vector>
 
 #include "quotes/quote_table.h"
 #include "support/checked.h"
@@ -11,24 +12,55 @@
 
 namespace tiramon::quotes {
 
+namespace {
+
+// Group n of the last match, read in place in the matcher's text.
+std::string_view Group(const TRegExpr& matcher, int n) {
+  const int position = matcher.MatchPos(n);
+  const int length = matcher.MatchLen(n);
+  if (position < 1 || length < 0) return {};
+  return matcher.InputString().substr(static_cast<std::size_t>(position - 1),
+                                      static_cast<std::size_t>(length));
+}
+
+// Room for the eleven cells a row usually gets, so that filling it allocates once.
+constexpr std::size_t kRowCells = 10;
+constexpr std::size_t kRowTextBytes = 100;
+constexpr std::size_t kMinEntryBytes = 64;
+
+}  // namespace
+
 void ParseQuotePage(TForm1& form, std::string_view page) {
   TRegExpr matcher;
   matcher.SetModifier('m', true);
   matcher.SetModifier('i', true);
-  matcher.SetInputString(page);
+  // The page is read in place: it outlives the matcher, and a copy of a large page would double
+  // the parse's memory.
+  matcher.SetInputView(page);
   matcher.SetExpression(kQuoteRowPattern);
 
+  // No entry is shorter than the pattern's fixed text (some 78 bytes), so the page cannot hold
+  // more rows than this. Room for them all up front spares a large page the copies of a growing
+  // table, and the peak of holding it twice while it grows; memory never written stays address
+  // space only.
+  std::vector<TListItem>& items = form.ListView1.items;
+  items.reserve(items.size() + page.size() / kMinEntryBytes);
+
+  std::string cell;
   for (bool found = matcher.Exec(); found; found = matcher.ExecNext()) {
-    const std::string name = matcher.GroupText(1);
-    const std::string bid = matcher.GroupText(2);
-    const std::string ask = matcher.GroupText(3);
+    const std::string_view name = Group(matcher, 1);
+    const std::string_view bid = Group(matcher, 2);
+    const std::string_view ask = Group(matcher, 3);
 
     // The row joins the table before its columns are filled, so that a row cut short by an
     // error is still there to see.
-    TListItem& row = form.ListView1.items.emplace_back();
+    TListItem& row = items.emplace_back();
     row.caption = name;
-    row.subItems.push_back(bid + "0");
-    row.subItems.push_back(ask + "0");
+    row.subItems.reserve(kRowCells, kRowTextBytes);
+    cell.assign(bid).push_back('0');
+    row.subItems.push_back(cell);
+    cell.assign(ask).push_back('0');
+    row.subItems.push_back(cell);
     const Ext askValue = ParseDecimal(ask);
     const Ext bidValue = ParseDecimal(bid);
     row.subItems.push_back(FormatGeneral((askValue - bidValue).v));

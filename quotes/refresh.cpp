@@ -133,6 +133,11 @@ std::string ReadWholeFile(const std::filesystem::path& file) {
   const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) ThrowFileError("Cannot open file", file, errno);
   std::string text;
+  struct stat info {};
+  // One allocation of the right size: growing a large page block by block would copy it over
+  // and over, and its peak would hold it twice.
+  if (fstat(fd, &info) == 0 && info.st_size > 0)
+    text.reserve(static_cast<std::size_t>(info.st_size));
   char block[64 * 1024];
   for (;;) {
     const ssize_t n = read(fd, block, sizeof block);
@@ -150,7 +155,17 @@ std::string ReadWholeFile(const std::filesystem::path& file) {
 }
 
 std::string ReadCacheFile(const std::filesystem::path& file) {
-  return NormalizeLineBreaks(ReadWholeFile(file));
+  std::string text = ReadWholeFile(file);
+  // A cache this program wrote has CR LF breaks only; it is used as read, without a copy.
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool pairedCr = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+    if (pairedCr) {
+      ++i;
+    } else if (text[i] == '\r' || text[i] == '\n') {
+      return NormalizeLineBreaks(text);
+    }
+  }
+  return text;
 }
 
 void WriteCacheFile(const std::filesystem::path& file, std::string_view page,
@@ -172,12 +187,19 @@ void WriteCacheFile(const std::filesystem::path& file, std::string_view page,
   }
   fchmod(temporary.fd, 0644);  // as an ordinary new file would be; mkostemp makes it private
 
-  std::string text;
-  text.reserve(page.size() + 2);
-  text.append(page).append("\r\n");
-  for (std::size_t done = 0; done < text.size();) {
-    const std::size_t n = std::min(kWriteBlock, text.size() - done);
-    if (!WriteAll(temporary.fd, text.data() + done, n)) ThrowCannotCreate(file, errno);
+  // The page and its closing CR LF are written as one text in blocks, without joining them into
+  // a copy of the page.
+  constexpr std::string_view kEnd = "\r\n";
+  const std::size_t total = page.size() + kEnd.size();
+  for (std::size_t done = 0; done < total;) {
+    const std::size_t n = std::min(kWriteBlock, total - done);
+    for (std::size_t at = done; at < done + n;) {
+      const bool inPage = at < page.size();
+      const std::string_view part = inPage ? page.substr(at) : kEnd.substr(at - page.size());
+      const std::size_t take = std::min(part.size(), done + n - at);
+      if (!WriteAll(temporary.fd, part.data(), take)) ThrowCannotCreate(file, errno);
+      at += take;
+    }
     done += n;
     if (afterBlock) afterBlock(done);
   }
@@ -238,7 +260,8 @@ void TForm1::Button9Click() {
   } else {
     page = quotes::ReadCacheFile(cacheFile);
   }
-  Memo_Back.lines = quotes::SplitLines(page);
+  // The page goes to the parser as it is. Splitting it into the buffer memo's lines as well
+  // would hold a second copy of a page that may be tens of megabytes, and nobody reads it there.
   quotes::ParseQuotePage(*this, page);
 }
 

@@ -299,7 +299,10 @@ std::string ResponseReader::ReadBody(const ResponseHead& head, const Limits& lim
   if (length.kind == DeclaredLength::kValue && length.value > 0) {
     if (length.value > limits.maxBodyBytes) throw HttpError("response body larger than the limit");
     const auto count = static_cast<std::size_t>(length.value);
-    if (keep) body.reserve(std::min<std::size_t>(count, 1u << 20));  // the rest as it arrives
+    // Room for the whole declared body at once: growing a large body step by step copies it
+    // several times and holds it twice at each step. A server that declares much and sends
+    // little costs only address space, since untouched pages are never made resident.
+    if (keep) body.reserve(count);
     ReadExactly(count, out, timer);  // an early close leaves what arrived as the body
   } else if (IsChunked(head)) {
     ReadChunked(out, limits, timer);

@@ -361,12 +361,26 @@ void TRegExpr::SetModifier(char letter, bool on) {
 
 bool TRegExpr::GetModifier(char letter) const { return modifiers_[ModifierIndex(letter)]; }
 
-void TRegExpr::SetInputString(std::string_view text) {
+namespace {
+std::string_view UpToNul(std::string_view text) {
   const void* nul = std::memchr(text.data(), '\0', text.size());
-  if (nul != nullptr) {
+  if (nul != nullptr)
     text = text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
-  }
-  input_.assign(text);
+  return text;
+}
+}  // namespace
+
+void TRegExpr::SetInputString(std::string_view text) {
+  ownedInput_.assign(UpToNul(text));
+  input_ = ownedInput_;
+  hasInput_ = true;
+  slots_.fill(-1);
+  lastMatched_ = false;
+}
+
+void TRegExpr::SetInputView(std::string_view text) {
+  std::string().swap(ownedInput_);
+  input_ = UpToNul(text);
   hasInput_ = true;
   slots_.fill(-1);
   lastMatched_ = false;
@@ -526,7 +540,8 @@ std::string TRegExpr::GroupText(int n) const {
   const std::ptrdiff_t from = slots_[StartSlot(n)];
   const std::ptrdiff_t to = slots_[StartSlot(n) + 1];
   if (from < 0 || to < from) return {};
-  return input_.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from));
+  return std::string(
+      input_.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from)));
 }
 
 int TRegExpr::MatchPos(int n) const {

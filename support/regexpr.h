@@ -68,7 +68,10 @@ class TRegExpr {
 
   // Copies the text up to its first NUL character; clears the last match.
   void SetInputString(std::string_view text);
-  const std::string& InputString() const { return input_; }
+  // The same without the copy: the matcher reads `text` where it lies, so it must stay unchanged
+  // while the matcher searches it and reads its groups. For a page of many megabytes.
+  void SetInputView(std::string_view text);
+  std::string_view InputString() const { return input_; }
 
   // A different text discards the compiled form; it is compiled at the next search.
   void SetExpression(std::string_view pattern);
@@ -103,7 +106,8 @@ class TRegExpr {
   bool Search(std::size_t start);
 
   std::string expression_;
-  std::string input_;
+  std::string ownedInput_;  // the copy SetInputString makes
+  std::string_view input_;  // the text searched: ownedInput_ or the caller's
   bool hasInput_ = false;
 
   // i r s g m x, as at creation.

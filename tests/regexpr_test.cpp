@@ -229,6 +229,25 @@ TEST(RegExprTest, DefaultsAndRecompilationAfterAModifierChange) {
   EXPECT_FALSE(re.Exec());
 }
 
+// A view is searched where it lies, up to its first NUL like a copied input, and a later copied
+// input no longer refers to it.
+TEST(RegExprTest, InputViewIsReadInPlace) {
+  const std::string text("x<b>12</b>y\0<b>34</b>", 21);
+  TRegExpr re;
+  re.SetExpression("<b>(.*?)</b>");
+  re.SetInputView(text);
+  EXPECT_EQ(re.InputString().data(), text.data());
+  EXPECT_EQ(re.InputString().size(), 11u);
+  ASSERT_TRUE(re.Exec());
+  EXPECT_EQ(re.GroupText(1), "12");
+  EXPECT_EQ(re.MatchPos(1), 5);
+  EXPECT_FALSE(re.ExecNext());  // the entry after the NUL is not read
+  re.SetInputString(text);
+  EXPECT_NE(re.InputString().data(), text.data());
+  ASSERT_TRUE(re.Exec());
+  EXPECT_EQ(re.GroupText(1), "12");
+}
+
 TEST(RegExprTest, NewInputClearsTheMatch) {
   TRegExpr re;
   re.SetExpression("a");

@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/unit1.h"
 #include "app/assistant_trade.h"
+#include "app/unit1.h"
 #include "support/numtext.h"
 
 namespace tiramon {

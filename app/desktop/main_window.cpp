@@ -22,18 +22,20 @@
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTextBlock>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 #include "app/desktop/artwork.h"
 #include "app/desktop/error_box.h"
 #include "app/desktop/jpeg_image.h"
+#include "app/desktop/quote_table_model.h"
 #include "app/desktop/risk_tab.h"
 #include "app/desktop/status_notifier.h"
 #include "app/window_rules.h"
@@ -709,78 +711,78 @@ QLabel* MainWindow::Picture(QWidget* parent, const char* name, const TImage& ima
   return widget;
 }
 
-QTableWidget* MainWindow::Table(QWidget* parent, int x, int y, int w, int h) {
-  auto* table = new QTableWidget(parent);
+QTableView* MainWindow::Table(QWidget* parent, int x, int y, int w, int h) {
+  auto* table = new QTableView(parent);
   table->setObjectName("ListView1");
   table->setGeometry(x, y, w, h);
-  table->setColumnCount(static_cast<int>(model_->ListView1.columns.size()));
+  auto* rows = new QuoteTableModel(*model_, table);
+  table->setModel(rows);
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setSelectionBehavior(QAbstractItemView::SelectRows);
   table->setSelectionMode(QAbstractItemView::SingleSelection);
   table->setShowGrid(true);
   table->setWordWrap(false);
   table->verticalHeader()->setVisible(false);
+  // Fixed row heights let the view place any of a few hundred thousand rows without measuring.
+  table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   table->verticalHeader()->setDefaultSectionSize(20);
   table->horizontalHeader()->setSectionsClickable(false);
   table->horizontalHeader()->setHighlightSections(false);
-  const int widths[] = {62, 62, 62, 56, 132, 92, 90, 90, 90, 96, 62};
-  for (int column = 0; column < table->columnCount() && column < 11; ++column) {
-    table->setColumnWidth(column, widths[column]);
-  }
-  connect(table, &QTableWidget::clicked, this, [this](const QModelIndex& index) {
+  connect(table, &QTableView::clicked, this, [this](const QModelIndex& index) {
     model_->ListView1.selectedIndex = index.row();
     Fire("ListView1", Event::Click);
   });
-  connect(table, &QTableWidget::doubleClicked, this,
+  connect(table, &QTableView::doubleClicked, this,
           [this] { Fire("ListView1", Event::DoubleClick); });
-  connect(table, &QTableWidget::itemSelectionChanged, this, [this, table] {
+  connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, table] {
     if (rendering_) return;
-    const auto rows = table->selectionModel()->selectedRows();
-    model_->ListView1.selectedIndex = rows.isEmpty() ? -1 : rows.front().row();
+    const auto selected = table->selectionModel()->selectedRows();
+    model_->ListView1.selectedIndex = selected.isEmpty() ? -1 : selected.front().row();
   });
 
-  auto shownItems = std::make_shared<std::vector<TListItem>>();
-  auto shownHeaders = std::make_shared<std::vector<std::string>>();
-  renderers_.push_back([this, table, shownItems, shownHeaders] {
+  // Columns as wide as their captions and contents need, measured again when the rows or the
+  // captions change (the lot column's caption follows the lot).
+  const auto fitColumns = [table, rows, w] {
+    const int margin = table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table);
+    // The style cuts a text wider than its cell less the grid line and a margin on either side.
+    const int padding = 2 * (margin + 1) + (table->showGrid() ? 1 : 0);
+    const int frame = 2 * table->frameWidth();
+    const int scrollBar = table->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, table);
+    std::vector<int> captions;
+    for (int column = 0; column < rows->columnCount(); ++column) {
+      captions.push_back(table->horizontalHeader()->sectionSizeHint(column));
+    }
+    std::vector<int> contents;
+    for (const double width : rows->WidestTexts(QFontMetricsF(table->font()), 1000)) {
+      contents.push_back(static_cast<int>(std::ceil(width)) + padding);
+    }
+    const std::vector<int> widths = QuoteColumnWidths(captions, contents, w - frame - scrollBar);
+    for (std::size_t column = 0; column < widths.size(); ++column) {
+      table->setColumnWidth(static_cast<int>(column), widths[column]);
+    }
+  };
+  fitColumns();
+  auto fittedRows = std::make_shared<std::size_t>(0);
+  auto fittedFirst = std::make_shared<std::string>();
+  renderers_.push_back([this, table, rows, fitColumns, fittedRows, fittedFirst] {
+    // A refresh changes the row count or at least the first row's prices.
     const TListView& list = model_->ListView1;
-    std::vector<std::string> headers;
-    for (const TListColumn& column : list.columns) headers.push_back(column.caption);
-    if (headers != *shownHeaders) {
-      QStringList labels;
-      for (const std::string& header : headers) labels << Q(header);
-      table->setHorizontalHeaderLabels(labels);
-      *shownHeaders = headers;
+    std::string first;
+    if (!list.items.empty()) {
+      first = list.items.front().caption;
+      for (const std::string_view cell : list.items.front().subItems) first.append(cell);
     }
-    const bool same = shownItems->size() == list.items.size() &&
-                      std::equal(list.items.begin(), list.items.end(), shownItems->begin(),
-                                 [](const TListItem& a, const TListItem& b) {
-                                   return a.caption == b.caption && a.subItems == b.subItems;
-                                 });
-    if (!same) {
-      table->clearContents();
-      table->setRowCount(static_cast<int>(list.items.size()));
-      for (int row = 0; row < static_cast<int>(list.items.size()); ++row) {
-        const TListItem& item = list.items[static_cast<size_t>(row)];
-        const std::optional<TColor> colour = model_->ListView1CustomDrawItem(item);
-        for (int column = 0; column < table->columnCount(); ++column) {
-          QString text;
-          if (column == 0) {
-            text = Q(item.caption);
-          } else if (static_cast<size_t>(column - 1) < item.subItems.size()) {
-            text = Q(item.subItems[static_cast<size_t>(column - 1)]);
-          }
-          auto* cell = new QTableWidgetItem(text);
-          if (colour) cell->setForeground(ToQColor(*colour));
-          table->setItem(row, column, cell);
-        }
-      }
-      *shownItems = list.items;
+    const bool captionsChanged = rows->Sync();
+    if (captionsChanged || list.items.size() != *fittedRows || first != *fittedFirst) {
+      fitColumns();
+      *fittedRows = list.items.size();
+      *fittedFirst = first;
     }
-    const int selected = list.selectedIndex;
-    const auto rows = table->selectionModel()->selectedRows();
-    const int current = rows.isEmpty() ? -1 : rows.front().row();
+    const int selected = model_->ListView1.selectedIndex;
+    const auto shown = table->selectionModel()->selectedRows();
+    const int current = shown.isEmpty() ? -1 : shown.front().row();
     if (selected != current) {
-      if (selected < 0 || selected >= table->rowCount()) {
+      if (selected < 0 || selected >= rows->rowCount()) {
         table->clearSelection();
       } else {
         table->selectRow(selected);

@@ -29,7 +29,7 @@ class QRadioButton;
 class QCheckBox;
 class QSystemTrayIcon;
 class QTabWidget;
-class QTableWidget;
+class QTableView;
 class QToolButton;
 
 namespace tiramon::desktop {
@@ -98,7 +98,7 @@ class MainWindow : public QWidget {
                        TColor background);
   QLabel* Picture(QWidget* parent, const char* name, const TImage& image, const char* resource,
                   int x, int y, int w, int h);
-  QTableWidget* Table(QWidget* parent, int x, int y, int w, int h);
+  QTableView* Table(QWidget* parent, int x, int y, int w, int h);
 
   // One choice of a simulator's risk mode: its radio button, its amount and the amount's unit.
   struct RiskRow {

@@ -12,9 +12,9 @@
 #include <stdexcept>
 #include <tuple>
 
+#include "app/assistant_trade.h"
 #include "app/desktop/error_box.h"
 #include "app/desktop/risk_charts.h"
-#include "app/assistant_trade.h"
 
 namespace tiramon::desktop {
 namespace {

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/unit1.h"
 #include "app/risk_analysis.h"
+#include "app/unit1.h"
 
 class QLabel;
 class QLineEdit;

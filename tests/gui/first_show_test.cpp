@@ -5,9 +5,10 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTabWidget>
-#include <QTableWidget>
+#include <QTableView>
 
 #include "tests/gui/gui_fixture.h"
+#include "tests/gui/table_view.h"
 
 namespace tiramon::desktop {
 namespace {
@@ -28,7 +29,7 @@ TEST_F(GuiTest, FirstShowFillsEveryTabAndSelectsTheFirst) {
   EXPECT_TRUE(errors_.empty()) << errors_.front();
   EXPECT_FALSE(window.model().FirstShow);
   EXPECT_EQ(Find<QTabWidget>("PageControl1")->currentIndex(), 0);
-  EXPECT_GT(Find<QTableWidget>("ListView1")->rowCount(), 20);
+  EXPECT_GT(RowCount(Find<QTableView>("ListView1")), 20);
   EXPECT_EQ(Find<QLabel>("Label_Valuta")->text(), "EUR/USD");
   EXPECT_NE(Find<QLabel>("Zalog")->text(), "0");  // the assistant ran on the refreshed prices
 

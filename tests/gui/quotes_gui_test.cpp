@@ -5,16 +5,17 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTableWidget>
+#include <QTableView>
 
 #include "tests/gui/gui_fixture.h"
+#include "tests/gui/table_view.h"
 
 namespace tiramon::desktop {
 namespace {
 
-int RowOf(QTableWidget* table, const QString& pair) {
-  for (int row = 0; row < table->rowCount(); ++row) {
-    if (table->item(row, 0)->text() == pair) return row;
+int RowOf(QTableView* table, const QString& pair) {
+  for (int row = 0; row < RowCount(table); ++row) {
+    if (CellText(table, row, 0) == pair) return row;
   }
   ADD_FAILURE() << "no row " << pair.toStdString();
   return 0;
@@ -30,7 +31,7 @@ QColor TextColour(QWidget* widget) { return widget->palette().color(QPalette::Wi
 TEST_F(GuiTest, TableRowsAreColouredByTheirRelationToTheDollar) {
   WriteCache(SamplePage());
   Open();
-  auto* table = Find<QTableWidget>("ListView1");
+  auto* table = Find<QTableView>("ListView1");
   struct Case {
     const char* pair;
     QColor colour;  // invalid: the list's normal colour
@@ -41,7 +42,7 @@ TEST_F(GuiTest, TableRowsAreColouredByTheirRelationToTheDollar) {
     SCOPED_TRACE(c.pair);
     const int row = RowOf(table, c.pair);
     for (int column : {0, 3, 10}) {
-      const QBrush brush = table->item(row, column)->foreground();
+      const QBrush brush = CellForeground(table, row, column);
       if (c.colour.isValid()) {
         EXPECT_EQ(brush.color(), c.colour);
       } else {
@@ -49,8 +50,8 @@ TEST_F(GuiTest, TableRowsAreColouredByTheirRelationToTheDollar) {
       }
     }
   }
-  EXPECT_EQ(table->item(RowOf(table, "EUR/USD"), 1)->text(), "1.12340");
-  EXPECT_EQ(table->item(RowOf(table, "EUR/USD"), 5)->text(), "224.68 (0.4)");
+  EXPECT_EQ(CellText(table, RowOf(table, "EUR/USD"), 1), "1.12340");
+  EXPECT_EQ(CellText(table, RowOf(table, "EUR/USD"), 5), "224.68 (0.4)");
 }
 
 TEST_F(GuiTest, StatusPanelShowsUnavailableUntilLiveQuotesArrive) {
@@ -67,11 +68,11 @@ TEST_F(GuiTest, StatusPanelShowsUnavailableUntilLiveQuotesArrive) {
 TEST_F(GuiTest, PickingARowAndSellingUpdatesTheAssistant) {
   WriteCache(SamplePage());
   Open();
-  auto* table = Find<QTableWidget>("ListView1");
+  auto* table = Find<QTableView>("ListView1");
   Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
   const int row = RowOf(table, "GBP/USD");
   QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
-                    table->visualItemRect(table->item(row, 0)).center());
+                    table->visualRect(CellIndex(table, row, 0)).center());
   EXPECT_EQ(Find<QLabel>("Label_Valuta")->text(), "GBP/USD");
   EXPECT_EQ(Find<QRadioButton>("RadioButton_Buy")->text(), "Покупка (ask): 1.30540");
   EXPECT_EQ(Find<QRadioButton>("RadioButton_sell")->text(), "Продажа (bid): 1.30510");
@@ -97,8 +98,8 @@ TEST_F(GuiTest, DoubleClickBringsTheAssistantToTheFront) {
   Open();
   auto* tabs = Find<QTabWidget>("PageControl1");
   tabs->setCurrentIndex(1);
-  auto* table = Find<QTableWidget>("ListView1");
-  const QPoint where = table->visualItemRect(table->item(RowOf(table, "USD/JPY"), 0)).center();
+  auto* table = Find<QTableView>("ListView1");
+  const QPoint where = table->visualRect(CellIndex(table, RowOf(table, "USD/JPY"), 0)).center();
   QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, where);
   QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, where);
   EXPECT_EQ(tabs->currentIndex(), 2);

@@ -7,10 +7,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTableWidget>
+#include <QTableView>
 
 #include "app/build_config.h"
 #include "tests/gui/gui_fixture.h"
+#include "tests/gui/table_view.h"
 
 namespace tiramon::desktop {
 namespace {
@@ -59,10 +60,10 @@ TEST_F(GuiTest, DefaultsAreShownAndHiddenControlsStayHidden) {
   EXPECT_EQ(Find<QLineEdit>("edit_risk")->toolTip(), "Экспонтациальный рост");
   EXPECT_EQ(Find<QLabel>("Label38")->toolTip(), "TWR - Terminal Wealth Relative");
 
-  auto* table = Find<QTableWidget>("ListView1");
-  ASSERT_EQ(table->columnCount(), 11);
-  EXPECT_EQ(table->horizontalHeaderItem(0)->text(), "Валюта");
-  EXPECT_EQ(table->horizontalHeaderItem(10)->text(), "1 pip в $");
+  auto* table = Find<QTableView>("ListView1");
+  ASSERT_EQ(table->model()->columnCount(), 11);
+  EXPECT_EQ(HeaderText(table, 0), "Валюта");
+  EXPECT_EQ(HeaderText(table, 10), "1 pip в $");
   EXPECT_FALSE(table->horizontalHeader()->sectionsClickable());
 
   for (const char* hidden : {"Memo_Back", "edt_count2", "Label8", "Button2", "Button3"}) {

@@ -32,6 +32,10 @@ class QuoteBook {
   // The whole page, padded with news items to at least `minimumBytes`.
   std::string Page(std::size_t minimumBytes) const;
 
+  // A page of `rows` table rows in a compact layout, for measuring large pages: the first row
+  // is EUR/USD, every further row GBP/USD, all at the current prices.
+  std::string LargePage(std::size_t rows) const;
+
   const std::vector<Quote>& quotes() const { return quotes_; }
 
   // A price in units of its last decimal as text ("1.0852").

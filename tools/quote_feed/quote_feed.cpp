@@ -1,12 +1,14 @@
 // The demo quote feed: a small HTTP/1.1 server on loopback that serves the publisher's status
 // file and a streaming quotes page, so the program runs end to end without the internet.
 //
-//   quote_feed [--port N] [--address A] [--status ok|404|word] [--page-kib N] [--seed N]
-//              [--stall-file PATH]
+//   quote_feed [--port N] [--address A] [--status ok|404|word] [--page-kib N] [--rows N]
+//              [--seed N] [--stall-file PATH]
 //
-// --port 0 picks a free port. While PATH exists, a request for the status file gets no answer
-// at all, as from a publisher whose server has hung. The first line on standard output is always
-// "port N". The server binds to loopback addresses only and ends cleanly on SIGTERM or SIGINT.
+// --port 0 picks a free port. The first line on standard output is always "port N".
+// --rows N serves a quotes page of N table rows (EUR/USD, then GBP/USD) instead of the usual
+// page, for measuring how the program copes with a very large page. While PATH exists, a request
+// for the status file gets no answer at all, as from a publisher whose server has hung. The
+// server binds to loopback addresses only and ends cleanly on SIGTERM or SIGINT.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -44,6 +46,7 @@ struct Options {
   std::string address = "127.0.0.1";
   StatusMode status = StatusMode::kOk;
   std::size_t pageBytes = 0;
+  std::size_t rows = 0;  // 0: the usual page
   std::uint32_t seed = std::random_device{}();
   std::string stallFile;
 };
@@ -51,6 +54,7 @@ struct Options {
 struct Client {
   std::string in;
   std::string out;
+  std::size_t sent = 0;  // bytes of `out` already sent; erasing them at each send is quadratic
   bool closeAfterWrite = false;
   std::chrono::steady_clock::time_point lastActive;
 };
@@ -65,7 +69,7 @@ void OnSignal(int) {
 [[noreturn]] void Usage(const char* message) {
   std::fprintf(stderr,
                "quote_feed: %s\nusage: quote_feed [--port N] [--address A] "
-               "[--status ok|404|word] [--page-kib N] [--seed N] [--stall-file PATH]\n",
+               "[--status ok|404|word] [--page-kib N] [--rows N] [--seed N] [--stall-file PATH]\n",
                message);
   std::exit(2);
 }
@@ -103,6 +107,8 @@ Options ParseOptions(int argc, char** argv) {
     } else if (arg == "--page-kib") {
       options.pageBytes =
           static_cast<std::size_t>(ParseNumber(value(), 0, 64 * 1024, "invalid page size")) * 1024;
+    } else if (arg == "--rows") {
+      options.rows = static_cast<std::size_t>(ParseNumber(value(), 1, 10000000, "invalid rows"));
     } else if (arg == "--seed") {
       options.seed =
           static_cast<std::uint32_t>(ParseNumber(value(), 0, 0xFFFFFFFFL, "invalid seed"));
@@ -241,8 +247,9 @@ class Server {
       }
     } else if (target == kQuotesPath) {
       book_.Step();
-      client.out += Response(200, "OK", "text/html; charset=utf-8", book_.Page(options_.pageBytes),
-                             close, isHead);
+      const std::string page =
+          options_.rows > 0 ? book_.LargePage(options_.rows) : book_.Page(options_.pageBytes);
+      client.out += Response(200, "OK", "text/html; charset=utf-8", page, close, isHead);
     } else {
       client.out += NotFound(close, isHead);
     }
@@ -309,9 +316,14 @@ class Server {
   // Reads what the client sent and writes what is due; false when the connection is done.
   bool Serve(int fd, Client& client) {
     if (!client.out.empty()) {
-      const ssize_t n = send(fd, client.out.data(), client.out.size(), MSG_NOSIGNAL);
+      const ssize_t n =
+          send(fd, client.out.data() + client.sent, client.out.size() - client.sent, MSG_NOSIGNAL);
       if (n < 0) return errno == EAGAIN || errno == EINTR;
-      client.out.erase(0, static_cast<std::size_t>(n));
+      client.sent += static_cast<std::size_t>(n);
+      if (client.sent == client.out.size()) {
+        client.out.clear();
+        client.sent = 0;
+      }
       if (client.out.empty() && client.closeAfterWrite) return false;
       if (!client.out.empty()) return true;
     } else {
