@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr const char* kStatusPath = "/down/news.txt";
 constexpr const char* kQuotesPath = "/quotes/streaming-forex-rates-%E2%80%93-majors";
 constexpr int kRows = 320000;
 
@@ -32,10 +31,7 @@ long PeakKiB() {
 
 void BM_RefreshLargePage(benchmark::State& state) {
   tiramon::DecimalMark = '.';
-  tiramon::Environment environment;
-  environment.programFolder = folder->path();
-  environment.statusUrl = feed->Url(kStatusPath);
-  environment.quotesUrl = feed->Url(kQuotesPath);
+  const tiramon::Environment environment = feed->EnvironmentIn(folder->path());
   tiramon::TForm1 form(environment);
   for (auto _ : state) {
     form.Button9Click();

@@ -23,10 +23,7 @@ tiramon::testing::TempDir* folder = nullptr;
 
 void BM_Refresh(benchmark::State& state) {
   tiramon::DecimalMark = '.';
-  tiramon::Environment environment;
-  environment.programFolder = folder->path();
-  environment.statusUrl = feed->Url(kStatusPath);
-  environment.quotesUrl = feed->Url(kQuotesPath);
+  const tiramon::Environment environment = feed->EnvironmentIn(folder->path());
   tiramon::TForm1 form(environment);
   for (auto _ : state) {
     form.Button9Click();

@@ -40,10 +40,7 @@ Outcome RefreshInChild(const testing::FeedProcess& feed, const std::filesystem::
     close(out[0]);
     Outcome outcome;
     DecimalMark = '.';
-    Environment environment;
-    environment.programFolder = folder;
-    environment.statusUrl = feed.Url("/down/news.txt");
-    environment.quotesUrl = feed.Url("/quotes/streaming-forex-rates-%E2%80%93-majors");
+    const Environment environment = feed.EnvironmentIn(folder);
     {
       TForm1 form(environment);
       outcome.peakBeforeKiB = PeakKiB();

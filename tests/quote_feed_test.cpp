@@ -116,10 +116,7 @@ TEST_F(QuoteFeedTest, PadsThePageToTheSizeAsked) {
 TEST_F(QuoteFeedTest, ARefreshAgainstTheFeedShowsLiveQuotes) {
   FeedProcess feed(TIRAMON_QUOTE_FEED, {});
   testing::TempDir dir;
-  Environment environment;
-  environment.programFolder = dir.path();
-  environment.statusUrl = feed.Url("/down/news.txt");
-  environment.quotesUrl = feed.Url(kQuotesPath);
+  const Environment environment = feed.EnvironmentIn(dir.path());
   TForm1 form(environment);
   form.Button9Click();
   EXPECT_TRUE(form.QuotesAvailable);

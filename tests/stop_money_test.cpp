@@ -36,10 +36,7 @@ TEST(StopMoneyTest, EveryDemoPairLosesWhatItsPointsAreWorth) {
   testing::FeedProcess feed(TIRAMON_QUOTE_FEED, {"--seed", "11"});
   ASSERT_NE(feed.port(), 0);
   testing::TempDir dir;
-  Environment environment;
-  environment.programFolder = dir.path();
-  environment.statusUrl = feed.Url("/down/news.txt");
-  environment.quotesUrl = feed.Url("/quotes/streaming-forex-rates-%E2%80%93-majors");
+  const Environment environment = feed.EnvironmentIn(dir.path());
   TForm1 form(environment);
   form.Button9Click();
   ASSERT_GE(form.ListView1.items.size(), 30u);

@@ -8,9 +8,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "app/environment.h"
 
 namespace tiramon::testing {
 
@@ -50,6 +53,14 @@ class FeedProcess {
   int port() const { return port_; }
   std::string Url(const std::string& path) const {
     return "http://127.0.0.1:" + std::to_string(port_) + path;
+  }
+  // The environment of a program that reads this feed and keeps its files in `folder`.
+  Environment EnvironmentIn(const std::filesystem::path& folder) const {
+    Environment environment;
+    environment.programFolder = folder;
+    environment.statusUrl = Url("/down/news.txt");
+    environment.quotesUrl = Url("/quotes/streaming-forex-rates-%E2%80%93-majors");
+    return environment;
   }
 
   // Sends `signal` and waits for the end; returns the wait status, or nullopt when the process
