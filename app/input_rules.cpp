@@ -104,7 +104,7 @@ std::u32string ToUtf32(std::string_view utf8) {
   for (std::size_t i = 0; i < utf8.size();) {
     const auto byte = static_cast<unsigned char>(utf8[i]);
     int extra = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : byte >= 0xC0 ? 1 : 0;
-    char32_t c = extra == 0 ? byte : byte & (0x3F >> extra);
+    char32_t c = extra == 0 ? char32_t{byte} : static_cast<char32_t>(byte & (0x3F >> extra));
     if (byte >= 0x80 && byte < 0xC0) c = U'\uFFFD';  // a stray continuation byte
     std::size_t j = i + 1;
     for (; extra > 0; --extra, ++j) {
