@@ -81,6 +81,11 @@ TEST(LargePageTest, FortyThousandRowsCostLessThanEightTimesThePage) {
   const long boundKiB = 8 * outcome.pageBytes / 1024;
   RecordProperty("peak_growth_kib", std::to_string(growthKiB));
   RecordProperty("page_kib", std::to_string(outcome.pageBytes / 1024));
+#if defined(__SANITIZE_ADDRESS__)
+  // AddressSanitizer's shadow memory and quarantine say nothing of the program's own use; the
+  // refresh itself still runs under it above.
+  GTEST_SKIP() << "memory bound not measured under AddressSanitizer";
+#endif
   EXPECT_LE(growthKiB, boundKiB) << "the refresh took " << growthKiB << " KiB for a page of "
                                  << outcome.pageBytes / 1024 << " KiB";
 }
