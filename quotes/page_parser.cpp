@@ -46,6 +46,7 @@ void ParseQuotePage(TForm1& form, std::string_view page) {
   std::vector<TListItem>& items = form.ListView1.items;
   items.reserve(items.size() + page.size() / kMinEntryBytes);
 
+  QuoteInputs inputs(form);
   std::string cell;
   for (bool found = matcher.Exec(); found; found = matcher.ExecNext()) {
     const std::string_view name = Group(matcher, 1);
@@ -63,9 +64,11 @@ void ParseQuotePage(TForm1& form, std::string_view page) {
     row.subItems.push_back(cell);
     const Ext askValue = ParseDecimal(ask);
     const Ext bidValue = ParseDecimal(bid);
-    row.subItems.push_back(FormatGeneral((askValue - bidValue).v));
+    cell.clear();
+    AppendFormatGeneral(cell, (askValue - bidValue).v);
+    row.subItems.push_back(cell);
     DecimalMark = '.';
-    CompleteQuoteRow(form, row, name, bid, ask);
+    CompleteQuoteRow(form, row, name, bid, ask, inputs);
   }
 }
 

@@ -21,27 +21,27 @@ bool Contains(std::string_view name, std::string_view part) {
   return name.find(part) != std::string_view::npos;
 }
 
-// Lot and deposit are read from the window at every use: the first formula that needs a text
-// the conversion rejects stops the refresh with its message.
-Ext Lot(const TForm1& form) { return ParseDecimal(form.edit_lot.text); }
-Ext Deposit(const TForm1& form) { return ParseDecimal(form.Edit8.text); }
-
 // "224.68 (0.4)": the margin, then how many such positions the deposit covers.
-std::string MarginCell(const TForm1& form, Ext margin) {
-  std::string cell = FormatGeneral(margin.v);
-  const Ext positions = Deposit(form) / margin;
+void AppendMarginCell(QuoteInputs& inputs, TListItem& row, Ext margin) {
+  std::string& cell = inputs.Scratch();
+  cell.clear();
+  AppendFormatGeneral(cell, margin.v);
+  const Ext positions = inputs.Deposit() / margin;
   cell += " (";
-  cell += FormatPattern("0.#", positions.v);
+  AppendFormatPattern(cell, "0.#", positions.v);
   cell += ')';
-  return cell;
+  row.subItems.push_back(cell);
 }
 
 // Column 4 (the margin without leverage) and columns 5 to 9 (at each leverage). Each cell is
 // appended as soon as it is complete.
-void AppendMargins(const TForm1& form, TListItem& row, Ext withoutLeverage) {
-  row.subItems.push_back(FormatGeneral(withoutLeverage.v));
+void AppendMargins(QuoteInputs& inputs, TListItem& row, Ext withoutLeverage) {
+  std::string& cell = inputs.Scratch();
+  cell.clear();
+  AppendFormatGeneral(cell, withoutLeverage.v);
+  row.subItems.push_back(cell);
   for (const long double leverage : kLeverages) {
-    row.subItems.push_back(MarginCell(form, withoutLeverage / leverage));
+    AppendMarginCell(inputs, row, withoutLeverage / leverage);
   }
 }
 
@@ -69,47 +69,63 @@ void RecordReferencesAndSelection(TForm1& form, std::string_view name, std::stri
 }
 
 // EUR/USD and the like: the margin follows the price, one pip of a lot is worth $10.
-void CompleteQuotedInDollars(const TForm1& form, TListItem& row, std::string_view bid) {
+void CompleteQuotedInDollars(QuoteInputs& inputs, TListItem& row, std::string_view bid) {
   const Ext base = Ext(ParseDecimal(bid)) * kContractSize;
-  AppendMargins(form, row, Lot(form) * base);
-  const Ext pips = Lot(form) * 10;
+  AppendMargins(inputs, row, inputs.Lot() * base);
+  const Ext pips = inputs.Lot() * 10;
   row.subItems.push_back(FormatGeneral(std::nearbyint(pips.v)));  // ties to even
 }
 
 // USD/JPY and the like: a lot is 100000 dollars; the pip value is converted back to dollars.
-void CompleteDollarBased(const TForm1& form, TListItem& row, std::string_view name,
+void CompleteDollarBased(QuoteInputs& inputs, TListItem& row, std::string_view name,
                          std::string_view bid) {
-  AppendMargins(form, row, Lot(form) * kContractSize);
+  AppendMargins(inputs, row, inputs.Lot() * kContractSize);
   for (const std::string_view quote : pairs::kPipQuotedCurrencies) {
     if (Contains(name, quote)) {
       // A pip is ten points of the quote currency's point size.
-      const Ext perLot = Lot(form) * (10 * pairs::QuoteUnitsPerPointOfLot(quote));
+      const Ext perLot = inputs.Lot() * (10 * pairs::QuoteUnitsPerPointOfLot(quote));
       AppendPipValue(row, perLot / Ext(ParseDecimal(bid)));
     }
   }
 }
 
 // EUR/GBP and the like: valued through the dollar rate of the base currency.
-void CompleteCross(const TForm1& form, TListItem& row, std::string_view name,
+void CompleteCross(const TForm1& form, QuoteInputs& inputs, TListItem& row, std::string_view name,
                    std::string_view bid) {
   const pairs::CrossBase* base = pairs::BaseOf(name);
   if (base == nullptr) return;
   const Ext perLot = pairs::DollarsPerBaseUnit(form, *base) * kContractSize;
-  AppendMargins(form, row, perLot * Lot(form));
+  AppendMargins(inputs, row, perLot * inputs.Lot());
   const Ext reference = pairs::DollarsPerBaseUnit(form, *base);
-  const Ext pips = Lot(form) * (10 * pairs::QuoteUnitsPerPointOfLot(name));
+  const Ext pips = inputs.Lot() * (10 * pairs::QuoteUnitsPerPointOfLot(name));
   const Ext inQuote = reference * pips;
   AppendPipValue(row, inQuote / Ext(ParseDecimal(bid)));
 }
 
 }  // namespace
 
+Ext QuoteInputs::Lot() {
+  if (!lot_) lot_ = ParseDecimal(form_.edit_lot.text);
+  return *lot_;
+}
+
+Ext QuoteInputs::Deposit() {
+  if (!deposit_) deposit_ = ParseDecimal(form_.Edit8.text);
+  return *deposit_;
+}
+
+void CompleteQuoteRow(TForm1& form, TListItem& row, std::string_view name, std::string_view bid,
+                      std::string_view ask, QuoteInputs& inputs) {
+  RecordReferencesAndSelection(form, name, bid, ask);
+  if (pairs::QuotedInDollars(name)) CompleteQuotedInDollars(inputs, row, bid);
+  if (pairs::DollarBased(name)) CompleteDollarBased(inputs, row, name, bid);
+  if (pairs::Cross(name)) CompleteCross(form, inputs, row, name, bid);
+}
+
 void CompleteQuoteRow(TForm1& form, TListItem& row, std::string_view name, std::string_view bid,
                       std::string_view ask) {
-  RecordReferencesAndSelection(form, name, bid, ask);
-  if (pairs::QuotedInDollars(name)) CompleteQuotedInDollars(form, row, bid);
-  if (pairs::DollarBased(name)) CompleteDollarBased(form, row, name, bid);
-  if (pairs::Cross(name)) CompleteCross(form, row, name, bid);
+  QuoteInputs inputs(form);
+  CompleteQuoteRow(form, row, name, bid, ask, inputs);
 }
 
 std::string Column4Caption(std::string_view lotText) {

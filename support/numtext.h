@@ -43,6 +43,9 @@ std::int32_t ParseInteger(std::string_view text);
 std::string FormatGeneral(long double value);
 // Pattern form ("0.##", "0.00#", "0.##$" ...), rounding half away from zero on the decimal digits.
 std::string FormatPattern(std::string_view pattern, long double value);
+// The same texts appended to out, for callers that build one text of several numbers.
+void AppendFormatGeneral(std::string& out, long double value);
+void AppendFormatPattern(std::string& out, std::string_view pattern, long double value);
 std::string IntegerToText(std::int32_t value);
 // value / (double nearest 10^-places), rounded to an integer with ties to even, times that factor.
 double RoundToPlaces(long double value, int places);

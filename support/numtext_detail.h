@@ -2,20 +2,25 @@
 // formatters start from, and the choice of a one-character separator from what the locale gives.
 #pragma once
 
-#include <string>
+#include <string_view>
 
 namespace tiramon::numtext_detail {
 
-// A magnitude as 0.d1d2d3... x 10^exponent, already cut and rounded; digits holds no trailing
-// zeros and is empty for zero. negative is false whenever digits is empty.
-struct DecimalDigits {
-  std::string digits;
-  int exponent = 0;
-  bool negative = false;
-};
-
 // How many significant digits the formatters start from.
 inline constexpr int kSignificantDigits = 18;
+
+// A magnitude as 0.d1d2d3... x 10^exponent, already cut and rounded; digits() holds no trailing
+// zeros and is empty for zero. negative is false whenever digits() is empty. The digits live in
+// the value itself: the formatters run for every cell of a large table, and a heap string per
+// number was a good part of their time.
+struct DecimalDigits {
+  char text[kSignificantDigits] = {};
+  int count = 0;
+  int exponent = 0;
+  bool negative = false;
+
+  std::string_view digits() const { return {text, static_cast<std::size_t>(count)}; }
+};
 
 // The first kSignificantDigits digits of a finite, normal, positive magnitude, rounded half to
 // even on its exact binary value (the digits printf writes for "%.17Le"), and the exponent E of

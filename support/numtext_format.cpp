@@ -209,26 +209,28 @@ DecimalDigits MakeDecimalDigits(long double value, int precision, long long deci
   if (wanted < 0) return result;
   const int keep =
       static_cast<int>(std::min<long long>(wanted, std::min(precision, kSignificantDigits)));
-  std::string kept(digits, static_cast<std::size_t>(keep));
+  std::memcpy(result.text, digits, static_cast<std::size_t>(keep));
+  int count = keep;
   int finalExponent = exponent;
   if (keep < kSignificantDigits && digits[keep] >= '5') {
-    // One unit up in the last kept place, carrying to the left.
+    // One unit up in the last kept place, carrying to the left; a carry out of the first digit
+    // leaves a single 1 (every kept digit was a 9 and is now a trailing zero).
     int i = keep - 1;
-    while (i >= 0 && kept[static_cast<std::size_t>(i)] == '9') {
-      kept[static_cast<std::size_t>(i)] = '0';
+    while (i >= 0 && result.text[i] == '9') {
+      result.text[i] = '0';
       --i;
     }
     if (i >= 0) {
-      ++kept[static_cast<std::size_t>(i)];
+      ++result.text[i];
     } else {
-      kept.insert(kept.begin(), '1');
+      result.text[0] = '1';
+      count = 1;
       ++finalExponent;
     }
   }
-  const std::size_t last = kept.find_last_not_of('0');
-  if (last == std::string::npos) return result;
-  kept.resize(last + 1);
-  result.digits = std::move(kept);
+  while (count > 0 && result.text[count - 1] == '0') --count;
+  if (count == 0) return DecimalDigits{};
+  result.count = count;
   result.exponent = finalExponent;
   result.negative = value < 0;
   return result;
@@ -247,13 +249,13 @@ constexpr long double kPatternLimit = 1e18L;
 
 // Infinities and NaNs cannot come out of trapped arithmetic, but a formatter must still write
 // something readable rather than a digit string of garbage.
-bool WriteNonFinite(long double value, std::string& out) {
+bool AppendNonFinite(std::string& out, long double value) {
   if (std::isnan(value)) {
-    out = "NAN";
+    out += "NAN";
     return true;
   }
   if (std::isinf(value)) {
-    out = value < 0 ? "-INF" : "INF";
+    out += value < 0 ? "-INF" : "INF";
     return true;
   }
   return false;
@@ -267,24 +269,20 @@ void AppendInt(std::string& out, int value) {
 
 // One piece of a pattern, in the order written (a pattern ends at its first ";").
 struct PatternToken {
-  enum Kind { kIntPlaceholder, kFracPlaceholder, kPoint, kLiteral } kind;
+  enum Kind { kIntPlaceholder, kFracPlaceholder, kPoint, kGroup, kLiteral } kind;
   int index = 0;               // placeholder number, counted from the left within its side
+  bool zero = false;           // a "0" placeholder rather than a "#"
   std::string_view text = {};  // literal text
 };
 
-struct PatternLayout {
-  std::vector<PatternToken> tokens;
+// Calls visit for every piece of the pattern in order. The pattern is read twice per number,
+// once for its layout and once to write, rather than kept as a list: that list cost an
+// allocation per number.
+template <typename Visit>
+void ScanPattern(std::string_view pattern, Visit&& visit) {
   int intPlaceholders = 0;
   int fracPlaceholders = 0;
-  int requiredInt = 0;
-  int requiredFrac = 0;
-  bool grouping = false;
   bool hasPoint = false;
-};
-
-PatternLayout ReadPattern(std::string_view pattern) {
-  PatternLayout layout;
-  int firstIntZero = -1;
   std::size_t pos = 0;
   while (pos < pattern.size()) {
     const char c = pattern[pos];
@@ -292,35 +290,66 @@ PatternLayout ReadPattern(std::string_view pattern) {
     if (c == '\'' || c == '"') {
       std::size_t close = pattern.find(c, pos + 1);
       if (close == std::string_view::npos) close = pattern.size();
-      layout.tokens.push_back(
-          {PatternToken::kLiteral, 0, pattern.substr(pos + 1, close - pos - 1)});
+      visit(
+          PatternToken{PatternToken::kLiteral, 0, false, pattern.substr(pos + 1, close - pos - 1)});
       pos = close + 1;
       continue;
     }
     if (c == '0' || c == '#') {
-      if (!layout.hasPoint) {
-        if (c == '0' && firstIntZero < 0) firstIntZero = layout.intPlaceholders;
-        layout.tokens.push_back({PatternToken::kIntPlaceholder, layout.intPlaceholders++});
+      if (!hasPoint) {
+        visit(PatternToken{PatternToken::kIntPlaceholder, intPlaceholders++, c == '0'});
       } else {
-        layout.tokens.push_back({PatternToken::kFracPlaceholder, layout.fracPlaceholders++});
-        if (c == '0') layout.requiredFrac = layout.fracPlaceholders;
+        visit(PatternToken{PatternToken::kFracPlaceholder, fracPlaceholders++, c == '0'});
       }
-    } else if (c == '.' && !layout.hasPoint) {
-      layout.hasPoint = true;
-      layout.tokens.push_back({PatternToken::kPoint});
+    } else if (c == '.' && !hasPoint) {
+      hasPoint = true;
+      visit(PatternToken{PatternToken::kPoint});
     } else if (c == ',') {
-      layout.grouping = true;
+      visit(PatternToken{PatternToken::kGroup});
     } else {
-      layout.tokens.push_back({PatternToken::kLiteral, 0, pattern.substr(pos, 1)});
+      visit(PatternToken{PatternToken::kLiteral, 0, false, pattern.substr(pos, 1)});
     }
     ++pos;
   }
+}
+
+struct PatternLayout {
+  int tokens = 0;  // pieces that write something (group marks only change how digits are written)
+  int intPlaceholders = 0;
+  int fracPlaceholders = 0;
+  int requiredInt = 0;
+  int requiredFrac = 0;
+  bool grouping = false;
+};
+
+PatternLayout ReadPattern(std::string_view pattern) {
+  PatternLayout layout;
+  int firstIntZero = -1;
+  ScanPattern(pattern, [&](const PatternToken& token) {
+    switch (token.kind) {
+      case PatternToken::kIntPlaceholder:
+        if (token.zero && firstIntZero < 0) firstIntZero = token.index;
+        ++layout.intPlaceholders;
+        break;
+      case PatternToken::kFracPlaceholder:
+        ++layout.fracPlaceholders;
+        if (token.zero) layout.requiredFrac = layout.fracPlaceholders;
+        break;
+      case PatternToken::kGroup:
+        layout.grouping = true;
+        return;
+      case PatternToken::kPoint:
+      case PatternToken::kLiteral:
+        break;
+    }
+    ++layout.tokens;
+  });
   if (firstIntZero >= 0) layout.requiredInt = layout.intPlaceholders - firstIntZero;
   return layout;
 }
 
 // Writes the integer digits from..to (inclusive) with the group marks that follow them.
-void AppendIntDigits(std::string& out, const std::string& digits, int from, int to, bool grouping) {
+void AppendIntDigits(std::string& out, std::string_view digits, int from, int to, bool grouping) {
   const int length = static_cast<int>(digits.size());
   for (int j = from; j <= to; ++j) {
     out += digits[static_cast<std::size_t>(j)];
@@ -329,22 +358,22 @@ void AppendIntDigits(std::string& out, const std::string& digits, int from, int 
   }
 }
 
-}  // namespace
-
-std::string FormatGeneral(long double value) {
-  std::string out;
-  if (WriteNonFinite(value, out)) return out;
+void AppendGeneral(std::string& out, long double value) {
+  if (AppendNonFinite(out, value)) return;
   const DecimalDigits d = MakeDecimalDigits(value, kGeneralPrecision, numtext_detail::kAnyDecimals);
-  if (d.digits.empty()) return "0";
-  const int count = static_cast<int>(d.digits.size());
-  out.reserve(static_cast<std::size_t>(count) + 24);
+  const std::string_view digits = d.digits();
+  if (digits.empty()) {
+    out += '0';
+    return;
+  }
+  const int count = static_cast<int>(digits.size());
   if (d.negative) out += '-';
   const int e = d.exponent;
   if (e > kGeneralPrecision || e < -3) {
-    out += d.digits[0];
+    out += digits[0];
     if (count > 1) {
       out += DecimalMark;
-      out.append(d.digits, 1);
+      out += digits.substr(1);
     }
     out += 'E';
     AppendInt(out, e - 1);
@@ -352,37 +381,38 @@ std::string FormatGeneral(long double value) {
     out += '0';
     out += DecimalMark;
     out.append(static_cast<std::size_t>(-e), '0');
-    out += d.digits;
+    out += digits;
   } else if (count <= e) {
-    out += d.digits;
+    out += digits;
     out.append(static_cast<std::size_t>(e - count), '0');
   } else {
-    out.append(d.digits, 0, static_cast<std::size_t>(e));
+    out += digits.substr(0, static_cast<std::size_t>(e));
     out += DecimalMark;
-    out.append(d.digits, static_cast<std::size_t>(e));
+    out += digits.substr(static_cast<std::size_t>(e));
   }
-  return out;
 }
 
-std::string FormatPattern(std::string_view pattern, long double value) {
-  std::string out;
-  if (WriteNonFinite(value, out)) return out;
-  if (std::fabs(value) >= kPatternLimit) return FormatGeneral(value);
+void AppendPattern(std::string& out, std::string_view pattern, long double value) {
+  if (AppendNonFinite(out, value)) return;
+  if (std::fabs(value) >= kPatternLimit) return AppendGeneral(out, value);
   const PatternLayout layout = ReadPattern(pattern);
-  if (layout.tokens.empty()) return FormatGeneral(value);
+  if (layout.tokens == 0) return AppendGeneral(out, value);
 
   const DecimalDigits d = MakeDecimalDigits(value, kPatternPrecision, layout.fracPlaceholders);
-  const int count = static_cast<int>(d.digits.size());
+  const std::string_view digits = d.digits();
+  const int count = static_cast<int>(digits.size());
   // Split the rounded value at the point; fraction digits never exceed the maximum decimals.
+  // Both halves are short (18 digits, plus the pattern's required zeros), so they stay in the
+  // strings' own room.
   std::string intDigits;
   std::string fracDigits;
   if (d.exponent > 0) {
-    intDigits.assign(d.digits, 0, static_cast<std::size_t>(std::min(d.exponent, count)));
+    intDigits.assign(digits.substr(0, static_cast<std::size_t>(std::min(d.exponent, count))));
     if (count < d.exponent) intDigits.append(static_cast<std::size_t>(d.exponent - count), '0');
-    if (count > d.exponent) fracDigits.assign(d.digits, static_cast<std::size_t>(d.exponent));
+    if (count > d.exponent) fracDigits.assign(digits.substr(static_cast<std::size_t>(d.exponent)));
   } else if (count > 0) {
     fracDigits.assign(static_cast<std::size_t>(-d.exponent), '0');
-    fracDigits += d.digits;
+    fracDigits += digits;
   }
   if (static_cast<int>(intDigits.size()) < layout.requiredInt) {
     intDigits.insert(0, static_cast<std::size_t>(layout.requiredInt) - intDigits.size(), '0');
@@ -391,13 +421,12 @@ std::string FormatPattern(std::string_view pattern, long double value) {
     fracDigits.append(static_cast<std::size_t>(layout.requiredFrac) - fracDigits.size(), '0');
   }
 
-  out.reserve(intDigits.size() * 2 + fracDigits.size() + pattern.size() + 2);
   if (d.negative) out += '-';
   const int length = static_cast<int>(intDigits.size());
   // Digits beyond the placeholders all go to the first one; missing ones leave '#' empty.
   const int offset = length - layout.intPlaceholders;
   bool intWritten = false;
-  for (const PatternToken& token : layout.tokens) {
+  ScanPattern(pattern, [&](const PatternToken& token) {
     switch (token.kind) {
       case PatternToken::kIntPlaceholder: {
         const int j = offset + token.index;
@@ -421,14 +450,35 @@ std::string FormatPattern(std::string_view pattern, long double value) {
           out += fracDigits[static_cast<std::size_t>(token.index)];
         }
         break;
+      case PatternToken::kGroup:
+        break;
       case PatternToken::kLiteral:
         out += token.text;
         break;
     }
-  }
+  });
   // A pattern of literals only: the number follows them.
   if (!intWritten) AppendIntDigits(out, intDigits, 0, length - 1, layout.grouping);
+}
+
+}  // namespace
+
+std::string FormatGeneral(long double value) {
+  std::string out;
+  AppendGeneral(out, value);
   return out;
+}
+
+std::string FormatPattern(std::string_view pattern, long double value) {
+  std::string out;
+  AppendPattern(out, pattern, value);
+  return out;
+}
+
+void AppendFormatGeneral(std::string& out, long double value) { AppendGeneral(out, value); }
+
+void AppendFormatPattern(std::string& out, std::string_view pattern, long double value) {
+  AppendPattern(out, pattern, value);
 }
 
 std::string IntegerToText(std::int32_t value) {

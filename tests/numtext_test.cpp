@@ -247,7 +247,7 @@ TEST_F(NumText, DecimalDigitsCutAndRound) {
     SCOPED_TRACE(testing::Message() << static_cast<double>(row.value) << " P=" << row.precision
                                     << " D=" << row.decimals);
     const auto d = numtext_detail::MakeDecimalDigits(row.value, row.precision, row.decimals);
-    EXPECT_EQ(d.digits, row.digits);
+    EXPECT_EQ(d.digits(), row.digits);
     EXPECT_EQ(d.exponent, row.exponent);
     EXPECT_EQ(d.negative, row.negative);
   }
