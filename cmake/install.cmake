@@ -134,7 +134,8 @@ a program built to read it.")
     # The libraries the binary links come from dpkg-shlibdeps; the browser for the About tab's
     # links is opened through xdg-open.
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+    # libcurl is loaded at run time, for a status address behind a proxy or on https only.
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, libcurl4")
     # Installed targets go in without symbols; the renamed demo feed is stripped by its own
     # install step above, which follows the same switch.
     set(CPACK_STRIP_FILES ON)

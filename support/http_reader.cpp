@@ -246,42 +246,49 @@ ResponseHead ResponseReader::ReadHead(HeaderBudget& budget, const ReadTimer& tim
   return head;
 }
 
-std::size_t ResponseReader::ReadExactly(std::size_t count, std::string* out,
+void ResponseReader::BodyOut::Put(const char* data, std::size_t size) const {
+  if (text != nullptr) text->append(data, size);
+  if (sink != nullptr) (*sink)(std::string_view(data, size));
+}
+
+std::size_t ResponseReader::ReadExactly(std::size_t count, const BodyOut& out,
                                         const ReadTimer& timer) {
   std::size_t done = 0;
   while (done < count) {
     if (begin_ == end_ && !Fill(timer)) break;
     const std::size_t n = std::min(count - done, end_ - begin_);
-    if (out != nullptr) out->append(buffer_.data() + begin_, n);
+    const char* data = buffer_.data() + begin_;
     begin_ += n;
     done += n;
+    out.Put(data, n);
   }
   return done;
 }
 
-void ResponseReader::ReadToEnd(std::string* out, std::size_t cap, const ReadTimer& timer) {
+void ResponseReader::ReadToEnd(const BodyOut& out, std::size_t cap, const ReadTimer& timer) {
   std::size_t total = 0;
   for (;;) {
     if (begin_ == end_ && !Fill(timer)) return;
     const std::size_t n = end_ - begin_;
     total += n;
     if (total > cap) throw HttpError("response body larger than the limit");
-    if (out != nullptr) out->append(buffer_.data() + begin_, n);
+    const char* data = buffer_.data() + begin_;
     begin_ = end_;
+    out.Put(data, n);
   }
 }
 
-void ResponseReader::ReadChunked(std::string* out, const Limits& limits, const ReadTimer& timer) {
+bool ResponseReader::ReadChunked(const BodyOut& out, const Limits& limits, const ReadTimer& timer) {
   std::uint64_t total = 0;
   for (;;) {
     std::optional<std::string> line = ReadLine(kChunkLineLimit, timer, "chunk size line too long");
-    if (!line) return;  // closed between chunks: what arrived is the body
+    if (!line) return false;  // closed between chunks: what arrived is the body
     const std::uint64_t size = ParseChunkSize(*line, limits.maxBodyBytes - total);
     if (size == 0) break;
     total += size;
-    if (ReadExactly(static_cast<std::size_t>(size), out, timer) < size) return;
+    if (ReadExactly(static_cast<std::size_t>(size), out, timer) < size) return false;
     std::optional<std::string> end = ReadLine(kChunkLineLimit, timer, "chunk not terminated");
-    if (!end) return;
+    if (!end) return false;
     if (!end->empty()) throw HttpError("chunk not terminated by a line break");
   }
   // Trailer fields up to the empty line, under the header limits.
@@ -289,12 +296,12 @@ void ResponseReader::ReadChunked(std::string* out, const Limits& limits, const R
   bool ended = false;
   while (!ReadHeaderLine(budget, timer, ended).empty()) {
   }
+  return true;
 }
 
-std::string ResponseReader::ReadBody(const ResponseHead& head, const Limits& limits,
-                                     const ReadTimer& timer, bool keep) {
-  std::string body;
-  std::string* out = keep ? &body : nullptr;
+bool ResponseReader::ReadFramedBody(const ResponseHead& head, const Limits& limits,
+                                    const ReadTimer& timer, const BodyOut& out,
+                                    std::string* reserveIn) {
   const DeclaredLength length = ContentLengthOf(head);
   if (length.kind == DeclaredLength::kValue && length.value > 0) {
     if (length.value > limits.maxBodyBytes) throw HttpError("response body larger than the limit");
@@ -302,14 +309,26 @@ std::string ResponseReader::ReadBody(const ResponseHead& head, const Limits& lim
     // Room for the whole declared body at once: growing a large body step by step copies it
     // several times and holds it twice at each step. A server that declares much and sends
     // little costs only address space, since untouched pages are never made resident.
-    if (keep) body.reserve(count);
-    ReadExactly(count, out, timer);  // an early close leaves what arrived as the body
-  } else if (IsChunked(head)) {
-    ReadChunked(out, limits, timer);
-  } else if (length.kind != DeclaredLength::kValue) {
-    ReadToEnd(out, limits.maxBodyBytes, timer);
+    if (reserveIn != nullptr) reserveIn->reserve(count);
+    return ReadExactly(count, out, timer) == count;
   }
+  if (IsChunked(head)) return ReadChunked(out, limits, timer);
+  if (length.kind != DeclaredLength::kValue) ReadToEnd(out, limits.maxBodyBytes, timer);
+  return true;
+}
+
+std::string ResponseReader::ReadBody(const ResponseHead& head, const Limits& limits,
+                                     const ReadTimer& timer, bool keep) {
+  // An early close leaves what arrived as the body.
+  std::string body;
+  ReadFramedBody(head, limits, timer, BodyOut{keep ? &body : nullptr, nullptr},
+                 keep ? &body : nullptr);
   return body;
+}
+
+bool ResponseReader::ReadBodyTo(const ResponseHead& head, const Limits& limits,
+                                const ReadTimer& timer, const BodySink& sink) {
+  return ReadFramedBody(head, limits, timer, BodyOut{nullptr, &sink}, nullptr);
 }
 
 }  // namespace tiramon::http

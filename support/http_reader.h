@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -86,6 +87,13 @@ class ResponseReader {
   std::string ReadBody(const ResponseHead& head, const Limits& limits, const ReadTimer& timer,
                        bool keep = true);
 
+  // The same body handed to `sink` piece by piece as it arrives (a piece is at most one read of
+  // the source), for a caller that stores it elsewhere. Returns false when the connection closed
+  // before the body was complete as the head frames it.
+  using BodySink = std::function<void(std::string_view)>;
+  bool ReadBodyTo(const ResponseHead& head, const Limits& limits, const ReadTimer& timer,
+                  const BodySink& sink);
+
   // True once the peer has closed the connection.
   bool atEnd() const { return eof_ && begin_ == end_; }
   // Bytes taken from the source so far.
@@ -96,10 +104,19 @@ class ResponseReader {
   std::optional<std::string> ReadLine(std::size_t maxLength, const ReadTimer& timer,
                                       const char* tooLong);
   std::string ReadHeaderLine(HeaderBudget& budget, const ReadTimer& timer, bool& ended);
-  // Appends up to `count` bytes (fewer when the peer closes); returns how many arrived.
-  std::size_t ReadExactly(std::size_t count, std::string* out, const ReadTimer& timer);
-  void ReadToEnd(std::string* out, std::size_t cap, const ReadTimer& timer);
-  void ReadChunked(std::string* out, const Limits& limits, const ReadTimer& timer);
+  // Where body bytes go: appended to a string, handed to a sink, or (neither) dropped.
+  struct BodyOut {
+    std::string* text = nullptr;
+    const BodySink* sink = nullptr;
+    void Put(const char* data, std::size_t size) const;
+  };
+  // Passes on up to `count` bytes (fewer when the peer closes); returns how many arrived.
+  std::size_t ReadExactly(std::size_t count, const BodyOut& out, const ReadTimer& timer);
+  void ReadToEnd(const BodyOut& out, std::size_t cap, const ReadTimer& timer);
+  // False when the connection closed before the last chunk.
+  bool ReadChunked(const BodyOut& out, const Limits& limits, const ReadTimer& timer);
+  bool ReadFramedBody(const ResponseHead& head, const Limits& limits, const ReadTimer& timer,
+                      const BodyOut& out, std::string* reserveIn);
 
   ByteSource& source_;
   std::vector<char> buffer_ = std::vector<char>(std::size_t{16} * 1024);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -12,10 +13,16 @@ namespace tiramon::http {
 
 class SocketConnection : public ByteSource {
  public:
+  // Runs while the connection waits, at least every kPumpInterval, for a caller that must stay
+  // responsive (the window's events); it may throw to give up the wait.
+  using Pump = std::function<void()>;
+  static constexpr std::chrono::milliseconds kPumpInterval{50};
+
   // Resolves `host` and connects to the first of its addresses that answers; all attempts
-  // together end by `limit` after the call (or at `deadline`, if that comes first).
+  // together end by `limit` after the call (or at `deadline`, if that comes first). With a pump,
+  // every wait of this connection runs it, name resolution included.
   SocketConnection(const std::string& host, int port, std::chrono::milliseconds limit,
-                   Clock::time_point deadline);
+                   Clock::time_point deadline, Pump pump = {});
   ~SocketConnection() override;
   SocketConnection(const SocketConnection&) = delete;
   SocketConnection& operator=(const SocketConnection&) = delete;
@@ -31,6 +38,7 @@ class SocketConnection : public ByteSource {
   int fd_ = -1;
   std::string host_;
   int port_;
+  Pump pump_;
 };
 
 }  // namespace tiramon::http

@@ -1,6 +1,7 @@
-// The status download through libcurl against canned servers on loopback: what replaces the
-// file and what leaves it alone, the request it sends, file errors, the proxy settings, and the
-// event pump that keeps the window alive during a slow transfer.
+// The status download against canned servers on loopback, by each of its two routes (direct and
+// libcurl): what replaces the file and what leaves it alone, the request it sends, file errors,
+// the proxy settings and which route an address takes, and the event pump that keeps the window
+// alive during a slow transfer.
 #include "support/download.h"
 
 #include <gtest/gtest.h>
@@ -46,13 +47,30 @@ class DownloadTest : public ::testing::Test {
   TempDir dir_;
 };
 
+using download_detail::Route;
+
+// Every rule of the download holds for both routes.
+class DownloadRouteTest : public DownloadTest, public ::testing::WithParamInterface<Route> {
+ protected:
+  bool Download(std::string_view url, const std::filesystem::path& file,
+                const std::function<bool()>& processEvents = {}) {
+    return download_detail::DownloadVia(GetParam(), url, file, processEvents);
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(BothRoutes, DownloadRouteTest,
+                         ::testing::Values(Route::kDirect, Route::kLibcurl),
+                         [](const ::testing::TestParamInfo<Route>& info) {
+                           return info.param == Route::kDirect ? "Direct" : "Libcurl";
+                         });
+
 CannedServer::Handler Answer(std::string bytes) {
   return [bytes = std::move(bytes)](CannedConnection& c) {
     if (c.ReadRequest()) c.Send(bytes);
   };
 }
 
-TEST_F(DownloadTest, ReplacesTheFileOnlyWithACompleteNonEmpty200) {
+TEST_P(DownloadRouteTest, ReplacesTheFileOnlyWithACompleteNonEmpty200) {
   struct Case {
     const char* name;
     std::string answer;
@@ -75,12 +93,12 @@ TEST_F(DownloadTest, ReplacesTheFileOnlyWithACompleteNonEmpty200) {
     const auto file = dir_ / "news.txt";
     WriteFile(file, "old");
     CannedServer server(Answer(c.answer));
-    EXPECT_EQ(DownloadToFile(server.Url("/down/news.txt"), file, {}), c.result);
+    EXPECT_EQ(Download(server.Url("/down/news.txt"), file), c.result);
     EXPECT_EQ(ReadFile(file), c.file);
   }
 }
 
-TEST_F(DownloadTest, AnEndlessBodyStopsAtTheSizeCapAndLeavesNoFile) {
+TEST_P(DownloadRouteTest, AnEndlessBodyStopsAtTheSizeCapAndLeavesNoFile) {
   CannedServer server([](CannedConnection& c) {
     if (!c.ReadRequest() || !c.Send("HTTP/1.0 200 OK\r\n\r\n")) return;
     const std::string block(64 * 1024, 'z');
@@ -89,11 +107,11 @@ TEST_F(DownloadTest, AnEndlessBodyStopsAtTheSizeCapAndLeavesNoFile) {
   });
   const auto file = dir_ / "news.txt";
   WriteFile(file, "old");
-  EXPECT_FALSE(DownloadToFile(server.Url("/"), file, {}));
+  EXPECT_FALSE(Download(server.Url("/"), file));
   EXPECT_FALSE(std::filesystem::exists(file));
 }
 
-TEST_F(DownloadTest, FollowsRedirectsAndSendsItsAgentWithoutCaching) {
+TEST_P(DownloadRouteTest, FollowsRedirectsAndSendsItsAgentWithoutCaching) {
   CannedServer server(CannedServer::Replies([](const std::string& request) -> std::string {
     if (request.rfind("GET /old ", 0) == 0) {
       return "HTTP/1.1 302 Found\r\nLocation: /down/news.txt\r\nContent-Length: 0\r\n\r\n";
@@ -101,7 +119,7 @@ TEST_F(DownloadTest, FollowsRedirectsAndSendsItsAgentWithoutCaching) {
     return "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n7\n";
   }));
   const auto file = dir_ / "news.txt";
-  EXPECT_TRUE(DownloadToFile(server.Url("/old"), file, {}));
+  EXPECT_TRUE(Download(server.Url("/old"), file));
   EXPECT_EQ(ReadFile(file), "7\n");
   const std::vector<std::string> requests = server.requests();
   ASSERT_EQ(requests.size(), 2u);
@@ -109,6 +127,46 @@ TEST_F(DownloadTest, FollowsRedirectsAndSendsItsAgentWithoutCaching) {
        {"User-Agent: Тирамон\r\n", "Cache-Control: no-cache\r\n", "Pragma: no-cache\r\n"}) {
     SCOPED_TRACE(header);
     EXPECT_NE(requests[1].find(header), std::string::npos) << requests[1];
+  }
+}
+
+TEST_F(DownloadTest, AnAddressGoesDirectUnlessLibcurlMustCarryIt) {
+  struct Case {
+    const char* url;
+    const char* variable;  // set to a proxy address, or nullptr
+    Route route;
+  } cases[] = {
+      {"http://127.0.0.1:8765/news.txt", nullptr, Route::kDirect},
+      {"http://publisher.example/down/news.txt", nullptr, Route::kDirect},
+      {"https://publisher.example/down/news.txt", nullptr, Route::kLibcurl},
+      {"ftp://publisher.example/news.txt", nullptr, Route::kLibcurl},
+      {"http://publisher.example/news.txt", "http_proxy", Route::kLibcurl},
+      {"http://publisher.example/news.txt", "all_proxy", Route::kLibcurl},
+      {"http://publisher.example/news.txt", "ALL_PROXY", Route::kLibcurl},
+      // libcurl reads neither of these for an http address.
+      {"http://publisher.example/news.txt", "HTTP_PROXY", Route::kDirect},
+      {"http://publisher.example/news.txt", "https_proxy", Route::kDirect},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.url) + " " + (c.variable ? c.variable : "-"));
+    if (c.variable) setenv(c.variable, "http://127.0.0.1:3128", 1);
+    EXPECT_EQ(download_detail::RouteFor(c.url), c.route);
+    if (c.variable) unsetenv(c.variable);
+  }
+}
+
+TEST_P(DownloadRouteTest, AFifteenthRedirectInARowFailsTheDownload) {
+  for (const int redirects : {14, 15}) {
+    SCOPED_TRACE(redirects);
+    CannedServer server(CannedServer::Replies([redirects](const std::string& request) {
+      const int step = std::atoi(request.c_str() + 5);  // "GET /<step> HTTP/1.1"
+      if (step == redirects) return std::string("HTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\n1");
+      return "HTTP/1.1 301 Moved\r\nLocation: /" + std::to_string(step + 1) +
+             "\r\nContent-Length: 0\r\n\r\n";
+    }));
+    const auto file = dir_ / "news.txt";
+    EXPECT_EQ(Download(server.Url("/0"), file), redirects == 14);
+    EXPECT_EQ(server.requests().size(), 15u);
   }
 }
 
@@ -131,7 +189,7 @@ TEST_F(DownloadTest, GoesThroughTheUsersProxy) {
   EXPECT_EQ(direct.requests()[0].rfind("GET /down/news.txt HTTP/1.1\r\n", 0), 0u);
 }
 
-TEST_F(DownloadTest, FileErrorsRaiseAnInputOutputError) {
+TEST_P(DownloadRouteTest, FileErrorsRaiseAnInputOutputError) {
   CannedServer server(CannedServer::Replies([](const std::string&) -> std::string {
     return "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n1\n";
   }));
@@ -141,7 +199,7 @@ TEST_F(DownloadTest, FileErrorsRaiseAnInputOutputError) {
   const std::string url = server.Url("/down/news.txt");
   const std::optional<std::string> outcome = testing::RunUnprivileged([&]() -> std::string {
     try {
-      return DownloadToFile(url, readOnly / "news.txt", {}) ? "true" : "false";
+      return Download(url, readOnly / "news.txt") ? "true" : "false";
     } catch (const InOutError& e) {
       return e.what();
     }
@@ -151,17 +209,17 @@ TEST_F(DownloadTest, FileErrorsRaiseAnInputOutputError) {
   EXPECT_FALSE(std::filesystem::exists(readOnly / "news.txt"));
 
   try {
-    DownloadToFile(url, dir_ / "missing" / "news.txt", {});
+    Download(url, dir_ / "missing" / "news.txt");
     ADD_FAILURE() << "no error";
   } catch (const InOutError& e) {
     EXPECT_STREQ(e.what(), "Path not found");
   }
   // A non-200 answer never touches the file, so it cannot fail on it either.
   CannedServer missing(Answer("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"));
-  EXPECT_FALSE(DownloadToFile(missing.Url("/"), dir_ / "missing" / "news.txt", {}));
+  EXPECT_FALSE(Download(missing.Url("/"), dir_ / "missing" / "news.txt"));
 }
 
-TEST_F(DownloadTest, PumpsEventsAfterEveryBlockAndWhileTheServerStalls) {
+TEST_P(DownloadRouteTest, PumpsEventsAfterEveryBlockAndWhileTheServerStalls) {
   const std::string body(5000, 'x');
   CannedServer server([&body](CannedConnection& c) {
     if (!c.ReadRequest()) return;
@@ -179,7 +237,7 @@ TEST_F(DownloadTest, PumpsEventsAfterEveryBlockAndWhileTheServerStalls) {
     sizes.push_back(ignored ? 0 : size);
     return true;
   };
-  EXPECT_TRUE(DownloadToFile(server.Url("/"), file, pump));
+  EXPECT_TRUE(Download(server.Url("/"), file, pump));
   EXPECT_EQ(ReadFile(file), body);
 
   ASSERT_GE(pumps.size(), 8u);  // the stall alone is eight 50 ms waits
@@ -199,19 +257,19 @@ TEST_F(DownloadTest, PumpsEventsAfterEveryBlockAndWhileTheServerStalls) {
   EXPECT_EQ(sizes.back(), 5000u);
 }
 
-TEST_F(DownloadTest, AnEventHandlerThatThrowsEndsTheDownloadAndRemovesTheFile) {
+TEST_P(DownloadRouteTest, AnEventHandlerThatThrowsEndsTheDownloadAndRemovesTheFile) {
   CannedServer server(
       Answer("HTTP/1.1 200 OK\r\nContent-Length: 3000\r\n\r\n" + std::string(3000, 'y')));
   const auto file = dir_ / "news.txt";
   int calls = 0;
-  EXPECT_THROW(DownloadToFile(server.Url("/"), file,
-                              [&] {
-                                ++calls;
-                                if (std::filesystem::exists(file)) {
-                                  throw std::runtime_error("window closed");
-                                }
-                                return true;
-                              }),
+  EXPECT_THROW(Download(server.Url("/"), file,
+                        [&] {
+                          ++calls;
+                          if (std::filesystem::exists(file)) {
+                            throw std::runtime_error("window closed");
+                          }
+                          return true;
+                        }),
                std::runtime_error);
   EXPECT_GE(calls, 2);  // it did run once the file was there
   EXPECT_FALSE(std::filesystem::exists(file));
@@ -223,7 +281,7 @@ TEST_F(DownloadTest, AnEventHandlerThatThrowsEndsTheDownloadAndRemovesTheFile) {
 namespace tiramon {
 namespace {
 
-TEST_F(DownloadTest, APumpThatSaysStopEndsAStalledDownloadAtOnce) {
+TEST_P(DownloadRouteTest, APumpThatSaysStopEndsAStalledDownloadAtOnce) {
   struct Case {
     const char* name;
     std::string sentBeforeStall;
@@ -252,7 +310,7 @@ TEST_F(DownloadTest, APumpThatSaysStopEndsAStalledDownloadAtOnce) {
       if (!stopAsked) stopAsked = std::chrono::steady_clock::now();
       return false;  // the user chose to quit
     };
-    EXPECT_THROW(DownloadToFile(server.Url("/down/news.txt"), file, pump), DownloadAborted);
+    EXPECT_THROW(Download(server.Url("/down/news.txt"), file, pump), DownloadAborted);
     ASSERT_TRUE(stopAsked.has_value());
     EXPECT_LT(std::chrono::steady_clock::now() - *stopAsked, 100ms);
     EXPECT_EQ(sawFile, c.fileWhileStalled);
