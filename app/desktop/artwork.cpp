@@ -56,11 +56,13 @@ QPixmap DrawCopyIcon(int size) {
 
 }  // namespace
 
-QIcon CopyIcon() {
+QIcon DrawnCopyIcon() {
   QIcon drawn;
   for (int size : {16, 22, 24, 32}) drawn.addPixmap(DrawCopyIcon(size));
-  return QIcon::fromTheme("edit-copy", drawn);
+  return drawn;
 }
+
+QIcon CopyIcon(const QIcon& fallback) { return QIcon::fromTheme("edit-copy", fallback); }
 
 QIcon ApplicationIcon() {
   QIcon icon;

@@ -2,6 +2,7 @@
 
 #include <jpeglib.h>
 
+#include <QSysInfo>
 #include <csetjmp>
 #include <cstdio>
 #include <vector>
@@ -33,14 +34,18 @@ bool DecodeRgb(const unsigned char* data, unsigned long size, jpeg_decompress_st
   jpeg_create_decompress(info);
   jpeg_mem_src(info, data, size);
   jpeg_read_header(info, TRUE);
-  info->out_color_space = JCS_RGB;
+  // Straight into the layout of QImage::Format_RGB32 (0xffRRGGBB in a native word; the library
+  // fills the pad byte with 0xff), which a pixmap takes as it is: an RGB888 picture had to be
+  // converted, on a pool of threads started just for that.
+  info->out_color_space =
+      QSysInfo::ByteOrder == QSysInfo::LittleEndian ? JCS_EXT_BGRX : JCS_EXT_XRGB;
   jpeg_start_decompress(info);
-  if (info->output_components != 3 || info->output_width > 8192 || info->output_height > 8192) {
+  if (info->output_components != 4 || info->output_width > 8192 || info->output_height > 8192) {
     jpeg_destroy_decompress(info);
     return false;
   }
   *image = QImage(static_cast<int>(info->output_width), static_cast<int>(info->output_height),
-                  QImage::Format_RGB888);
+                  QImage::Format_RGB32);
   while (info->output_scanline < info->output_height) {
     JSAMPROW row = image->scanLine(static_cast<int>(info->output_scanline));
     jpeg_read_scanlines(info, &row, 1);

@@ -198,7 +198,8 @@ MainWindow::~MainWindow() {
 void MainWindow::BuildWindow() {
   setObjectName("Form1");
   setWindowTitle(Q(model_->caption));
-  setWindowIcon(ApplicationIcon());
+  appIcon_ = ApplicationIcon();
+  setWindowIcon(appIcon_);
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
@@ -269,7 +270,7 @@ void MainWindow::BuildTray() {
   }
   // Shown even when the desktop has no notification area yet: Qt puts the icon into one as soon
   // as a panel provides it.
-  tray_ = new QSystemTrayIcon(ApplicationIcon(), this);
+  tray_ = new QSystemTrayIcon(appIcon_, this);
   tray_->setObjectName("CoolTrayIcon1");
   tray_->setContextMenu(trayMenu_);
   // A StatusNotifierItem panel sends one activation for whatever its desktop makes the click to
@@ -347,6 +348,12 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Show && watched->property("themeIconPending").toBool()) {
+    watched->setProperty("themeIconPending", false);
+    if (auto* button = qobject_cast<QToolButton*>(watched)) {
+      button->setIcon(CopyIcon(drawnCopyIcon_));
+    }
+  }
   if (event->type() == QEvent::MouseButtonRelease && watched->property("wiredClick").toBool()) {
     Fire(watched->objectName().toStdString(), Event::Click);
     return true;
@@ -637,7 +644,12 @@ QToolButton* MainWindow::CopyButton(QWidget* parent, const char* name, const TBu
   auto* widget = new QToolButton(parent);
   widget->setObjectName(name);
   widget->setAutoRaise(true);
-  widget->setIcon(CopyIcon());
+  if (drawnCopyIcon_.isNull()) drawnCopyIcon_ = DrawnCopyIcon();
+  widget->setIcon(drawnCopyIcon_);
+  // The theme's icon replaces it when the button is first shown (see eventFilter): a start
+  // that opens on another tab need not read the theme at all.
+  widget->setProperty("themeIconPending", true);
+  widget->installEventFilter(this);
   widget->setGeometry(x, y, kRowHeight, kRowHeight);
   widget->setToolTip(Q(button.hint));
   connect(widget, &QToolButton::clicked, this,

@@ -4,6 +4,7 @@
 // rules.
 #pragma once
 
+#include <QIcon>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -150,6 +151,8 @@ class MainWindow : public QWidget {
   bool inFormShow_ = false;
   bool quitRequested_ = false;
   QTabWidget* tabs_ = nullptr;
+  QIcon drawnCopyIcon_;  // drawn once for all copy buttons
+  QIcon appIcon_;        // drawn once for the window and the tray
   QWidget* indicator_ = nullptr;
   QSystemTrayIcon* tray_ = nullptr;
   QMenu* trayMenu_ = nullptr;

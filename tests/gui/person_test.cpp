@@ -277,7 +277,8 @@ TEST_F(PersonTest, CopyButtonsShowTheDesktopCopyIcon) {
     SCOPED_TRACE(themed ? "with the theme" : "without one");
     QIcon::setThemeSearchPaths({themes});
     QIcon::setThemeName(themed ? "plain" : "none-such");
-    Open(false);
+    Open(true);
+    ShowTab(2);  // the assistant, where the copy buttons are
     for (const char* name : {"SpeedButton1", "SpeedButton2", "SpeedButton3", "SpeedButton4"}) {
       const QImage icon = Find<QToolButton>(name)->icon().pixmap(16).toImage();
       ASSERT_FALSE(icon.isNull()) << name;
