@@ -155,6 +155,17 @@ TEST_F(DownloadTest, AnAddressGoesDirectUnlessLibcurlMustCarryIt) {
   }
 }
 
+TEST_P(DownloadRouteTest, AHostNameIsLookedUpWhileTheEventsRun) {
+  CannedServer server(Answer("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n5\n"));
+  std::string url = server.Url("/down/news.txt");
+  url.replace(url.find("127.0.0.1"), 9, "localhost");
+  const auto file = dir_ / "news.txt";
+  int pumps = 0;
+  EXPECT_TRUE(Download(url, file, [&] { return ++pumps > 0; }));
+  EXPECT_EQ(ReadFile(file), "5\n");
+  EXPECT_GE(pumps, 1);
+}
+
 TEST_P(DownloadRouteTest, AFifteenthRedirectInARowFailsTheDownload) {
   for (const int redirects : {14, 15}) {
     SCOPED_TRACE(redirects);
