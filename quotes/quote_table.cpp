@@ -72,8 +72,12 @@ void RecordReferencesAndSelection(TForm1& form, std::string_view name, std::stri
 void CompleteQuotedInDollars(QuoteInputs& inputs, TListItem& row, std::string_view bid) {
   const Ext base = Ext(ParseDecimal(bid)) * kContractSize;
   AppendMargins(inputs, row, inputs.Lot() * base);
-  const Ext pips = inputs.Lot() * 10;
-  row.subItems.push_back(FormatGeneral(std::nearbyint(pips.v)));  // ties to even
+  std::optional<std::string>& cell = inputs.DollarPipCell();
+  if (!cell) {
+    const Ext pips = inputs.Lot() * 10;
+    cell = FormatGeneral(std::nearbyint(pips.v));  // ties to even
+  }
+  row.subItems.push_back(*cell);
 }
 
 // USD/JPY and the like: a lot is 100000 dollars; the pip value is converted back to dollars.

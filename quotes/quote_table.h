@@ -21,12 +21,15 @@ class QuoteInputs {
   Ext Lot();
   Ext Deposit();
   std::string& Scratch() { return scratch_; }  // room to build one cell in
+  // Column 10 of a pair quoted in dollars depends on the lot alone: worked out once.
+  std::optional<std::string>& DollarPipCell() { return dollarPipCell_; }
 
  private:
   const TForm1& form_;
   std::optional<Ext> lot_;
   std::optional<Ext> deposit_;
   std::string scratch_;
+  std::optional<std::string> dollarPipCell_;
 };
 
 // Appends columns 4 to 10 of a row that has its name, bid, ask and spread, as far as the pair

@@ -82,11 +82,24 @@ Rest RestBelow(const std::uint64_t (&w)[3], int s) {
   return lowerZero ? Rest::kHalf : Rest::kAboveHalf;
 }
 
-void WriteNineDigits(std::uint32_t value, char* out) {
-  for (int i = 8; i >= 0; --i) {
-    out[i] = static_cast<char>('0' + value % 10);
-    value /= 10;
+// "00" to "99", so that the digits come two at a time.
+struct DigitPairs {
+  char text[200] = {};
+  constexpr DigitPairs() {
+    for (int i = 0; i < 100; ++i) {
+      text[2 * i] = static_cast<char>('0' + i / 10);
+      text[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
   }
+};
+constexpr DigitPairs kDigitPairs;
+
+void WriteNineDigits(std::uint32_t value, char* out) {
+  for (int i = 7; i >= 1; i -= 2) {
+    std::memcpy(out + i, kDigitPairs.text + 2 * (value % 100), 2);
+    value /= 100;
+  }
+  out[0] = static_cast<char>('0' + value);
 }
 
 // The digits by exact integer arithmetic. With magnitude = m x 2^e and the decimal exponent k
@@ -229,7 +242,9 @@ DecimalDigits MakeDecimalDigits(long double value, int precision, long long deci
     }
   }
   while (count > 0 && result.text[count - 1] == '0') --count;
-  if (count == 0) return DecimalDigits{};
+  // Every path returns `result` itself, so it is built in the caller's object: a copy made right
+  // after its small fields were written stalled on the stores it had to wait for.
+  if (count == 0) return result;
   result.count = count;
   result.exponent = finalExponent;
   result.negative = value < 0;
