@@ -85,12 +85,6 @@ class TargetFile {
     kept_ = true;
   }
 
-  // Closes the file without keeping it (it is deleted with this object).
-  void Drop() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-  }
-
  private:
   const std::filesystem::path& path_;
   int fd_ = -1;
@@ -167,18 +161,13 @@ bool DownloadDirectly(std::string_view url, const std::filesystem::path& file,
         if (!out.Write(piece.data(), piece.size())) throw HttpError("status file too large");
         pump();  // after every block, as the socket does while it waits
       });
-      if (!complete || out.written() == 0) {
-        out.Drop();
-        return false;
-      }
+      if (!complete || out.written() == 0) return false;
       out.Keep();
       return true;
     }
   } catch (const HttpError&) {
-    out.Drop();
-    return false;
+    return false;  // the file, if created, goes with `out`
   } catch (const Stop&) {
-    out.Drop();
     throw DownloadAborted("Download aborted");
   }
 }
@@ -370,19 +359,13 @@ bool DownloadWithLibcurl(std::string_view url, const std::filesystem::path& file
   }
   long code = 0;
   curl->easyGetinfo(e, CURLINFO_RESPONSE_CODE, &code);
-  const bool ok = !transfer.error && !transfer.aborted && outcome == CURLE_OK && code == 200 &&
-                  out.created() && out.written() > 0;
   if (transfer.error || transfer.aborted) {
-    out.Drop();
     multi.reset();
     easy.reset();
     if (transfer.error) std::rethrow_exception(transfer.error);
     throw DownloadAborted("Download aborted");
   }
-  if (!ok) {
-    out.Drop();
-    return false;
-  }
+  if (outcome != CURLE_OK || code != 200 || !out.created() || out.written() == 0) return false;
   out.Keep();
   return true;
 }
