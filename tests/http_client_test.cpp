@@ -207,12 +207,31 @@ ReadResult ReadResponse(const std::string& bytes, std::size_t step, const http::
   return {body, reader.atEnd()};
 }
 
+// The same response streamed to a sink: the pieces, and whether the body came whole.
+struct StreamResult {
+  std::vector<std::string> pieces;
+  bool complete;
+};
+
+StreamResult StreamResponse(const std::string& bytes, std::size_t step) {
+  http::StringSource source(bytes, step);
+  http::ResponseReader reader(source);
+  http::HeaderBudget budget{http::Limits{}};
+  const http::ResponseHead head = reader.ReadHead(budget, http::ReadTimer{});
+  StreamResult result;
+  result.complete =
+      reader.ReadBodyTo(head, http::Limits{}, http::ReadTimer{},
+                        [&](std::string_view piece) { result.pieces.emplace_back(piece); });
+  return result;
+}
+
 TEST(HttpReaderTest, FramesBodiesAtAnySplit) {
   struct Case {
     const char* name;
     std::string bytes;
     std::string body;
-    bool atEnd;  // the connection is used up
+    bool atEnd;            // the connection is used up
+    bool complete = true;  // the body came as long as its framing said
   } cases[] = {
       {"length", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhelloNEXT", "hello", false},
       {"chunked with extension and trailer",
@@ -230,7 +249,9 @@ TEST(HttpReaderTest, FramesBodiesAtAnySplit) {
       {"length not a number", "HTTP/1.1 200 OK\r\nContent-Length: many\r\n\r\nxyz", "xyz", true},
       {"length zero", "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\nNEXT", "", false},
       {"length beyond the close", "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\npartial",
-       "partial", true},
+       "partial", true, false},
+      {"chunked cut between chunks",
+       "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n", "hello", true, false},
       {"bare LF line ends", "HTTP/1.1 200 OK\nContent-Length: 2\n\nok", "ok", false},
       {"headers cut by the close", "HTTP/1.1 200 OK\r\nServer: x", "", true},
       {"NUL and high bytes",
@@ -248,6 +269,14 @@ TEST(HttpReaderTest, FramesBodiesAtAnySplit) {
       const ReadResult r = ReadResponse(c.bytes, step, http::Limits{});
       EXPECT_EQ(r.body, c.body);
       EXPECT_EQ(r.atEnd, c.atEnd);
+      const StreamResult streamed = StreamResponse(c.bytes, step);
+      std::string joined;
+      for (const std::string& piece : streamed.pieces) {
+        EXPECT_LE(piece.size(), step);  // handed on as it arrives, not gathered first
+        joined += piece;
+      }
+      EXPECT_EQ(joined, c.body);
+      EXPECT_EQ(streamed.complete, c.complete);
     }
   }
 }

@@ -278,3 +278,48 @@ TEST(QuoteTableCaptionTest, Column4FollowsTheLotTextAsTyped) {
 
 }  // namespace
 }  // namespace tiramon
+
+namespace tiramon {
+namespace {
+
+// A page's rows share one QuoteInputs; each row must come out as if completed on its own, and
+// a dollar pair's pip cell is the lot's worth whichever rows came before it.
+TEST_F(QuoteTableTest, RowsSharingTheirInputsComeOutAsRowsCompletedAlone) {
+  form.edit_lot.text = "0.25";  // a pip of a quarter lot is $2.50: column 10 rounds it to 2
+  form.Edit8.text = "1000";
+  const struct {
+    const char* name;
+    const char* bid;
+  } rows[] = {{"EUR/USD", "1.1234"},
+              {"USD/JPY", "110.25"},
+              {"GBP/USD", "1.3"},
+              {"EUR/GBP", "0.8512"},
+              {"AUD/USD", "0.7"}};
+  quotes::QuoteInputs shared(form);
+  std::vector<Cells> together;
+  for (const auto& r : rows) {
+    TListItem& row = form.ListView1.items.emplace_back();
+    row.subItems = {"b", "a", "s"};
+    quotes::CompleteQuoteRow(form, row, r.name, r.bid, "1.5", shared);
+    together.push_back(Derived(row));
+  }
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE(rows[i].name);
+    TForm1 alone;
+    alone.edit_lot.text = "0.25";
+    alone.Edit8.text = "1000";
+    alone.RefBid_EURUSD = "1.1234";  // the cross reads the EUR/USD row before it
+    TListItem& row = alone.ListView1.items.emplace_back();
+    row.subItems = {"b", "a", "s"};
+    quotes::CompleteQuoteRow(alone, row, rows[i].name, rows[i].bid, "1.5");
+    EXPECT_EQ(together[i], Derived(row));
+  }
+  EXPECT_EQ(together[0].back(), "2");  // ties to even
+  EXPECT_EQ(together[2].back(), "2");
+  EXPECT_EQ(together[4].back(), "2");
+  // GBP/USD at 1.3: a quarter lot is 32,500 dollars, at 1:100 that is 325 of the 1000 deposit.
+  EXPECT_EQ(together[2][2], "325 (3.1)");
+}
+
+}  // namespace
+}  // namespace tiramon
