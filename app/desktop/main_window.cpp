@@ -30,7 +30,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <optional>
+#include <utility>
 
 #include "app/desktop/artwork.h"
 #include "app/desktop/error_box.h"
@@ -117,6 +119,26 @@ class IndicatorPanel : public QWidget {
 };
 
 }  // namespace
+
+// A tab page that makes its widgets the first time it is shown.
+class LazyPage : public QWidget {
+ public:
+  explicit LazyPage(std::function<void(QWidget*)> build) : build_(std::move(build)) {}
+
+  void Build() {
+    if (!build_) return;
+    const std::function<void(QWidget*)> build = std::exchange(build_, nullptr);
+    build(this);
+  }
+  // Before the page itself turns visible, so its new widgets are shown along with it.
+  void setVisible(bool visible) override {
+    if (visible) Build();
+    QWidget::setVisible(visible);
+  }
+
+ private:
+  std::function<void(QWidget*)> build_;
+};
 
 MainWindow::MainWindow(Environment environment, TrayMode trayMode) : trayMode_(trayMode) {
   // Platform services the handlers reach through the model's environment; a test may have set
@@ -211,18 +233,39 @@ void MainWindow::BuildWindow() {
   layout->setSpacing(0);
   tabs_ = new QTabWidget(this);
   tabs_->setObjectName("PageControl1");
-  const std::vector<std::pair<const char*, QWidget*>> pages = {
-      {"TabSheet5", BuildAboutTab()},     {"TabSheet3", BuildQuotesTab()},
-      {"TabSheet6", BuildAssistantTab()}, {"TabSheet1", BuildGrowthTab()},
-      {"TabSheet2", BuildDrainTab()},     {"TabSheet4", BuildSeriesTab()}};
-  for (size_t i = 0; i < pages.size(); ++i) {
-    pages[i].second->setObjectName(pages[i].first);
-    tabs_->addTab(pages[i].second, Q(model_->PageControl1.pageCaptions[i]));
+  struct Page {
+    const char* name;
+    void (MainWindow::*build)(QWidget*);
+  };
+  const Page pages[] = {
+      {"TabSheet5", &MainWindow::BuildAboutTab},     {"TabSheet3", &MainWindow::BuildQuotesTab},
+      {"TabSheet6", &MainWindow::BuildAssistantTab}, {"TabSheet1", &MainWindow::BuildGrowthTab},
+      {"TabSheet2", &MainWindow::BuildDrainTab},     {"TabSheet4", &MainWindow::BuildSeriesTab}};
+  const auto addPage = [this](const char* name, const QString& caption,
+                              std::function<void(QWidget*)> build) {
+    auto* page = new LazyPage([this, build = std::move(build)](QWidget* self) {
+      const size_t first = renderers_.size();
+      build(self);
+      // Its own widgets only: the tab switch under way has not reached the model yet. A tab
+      // built by a render gets its turn in that same render.
+      if (!rendering_) RenderFrom(first);
+    });
+    page->setObjectName(name);
+    pages_.push_back(page);
+    tabs_->addTab(page, caption);
+  };
+  for (size_t i = 0; i < std::size(pages); ++i) {
+    addPage(pages[i].name, Q(model_->PageControl1.pageCaptions[i]),
+            [this, build = pages[i].build](QWidget* page) { (this->*build)(page); });
   }
   // Our own seventh tab, after the six of the window model.
-  auto* risk = new RiskTab(*model_);
-  risk->setObjectName("TabSheetRisk");
-  tabs_->addTab(risk, kRiskTabCaption);
+  addPage("TabSheetRisk", kRiskTabCaption, [this](QWidget* page) {
+    auto* fill = new QVBoxLayout(page);
+    fill->setContentsMargins(0, 0, 0, 0);
+    auto* risk = new RiskTab(*model_, page);
+    risk->setObjectName("RiskTab");
+    fill->addWidget(risk);
+  });
   connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
     if (!rendering_) model_->PageControl1.activePageIndex = index;
   });
@@ -286,10 +329,17 @@ void MainWindow::BuildTray() {
   tray_->show();
 }
 
-void MainWindow::Render() {
+void MainWindow::Render() { RenderFrom(0); }
+
+void MainWindow::RenderFrom(size_t first) {
   rendering_ = true;
-  for (const auto& render : renderers_) render();
+  // By index: a tab the render shows for the first time appends its renderers, run here too.
+  for (size_t i = first; i < renderers_.size(); ++i) renderers_[i]();
   rendering_ = false;
+}
+
+void MainWindow::BuildEveryPage() {
+  for (LazyPage* page : pages_) page->Build();
 }
 
 void MainWindow::RunHandler(const std::function<void()>& handler) {

@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QPointer>
 #include <QWidget>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,6 +36,8 @@ class QToolButton;
 
 namespace tiramon::desktop {
 
+class LazyPage;
+
 enum class TrayMode {
   Auto,      // use the notification area whenever the desktop has one
   Enabled,   // behave as if it had one (tests on the offscreen platform)
@@ -51,6 +54,9 @@ class MainWindow : public QWidget {
   TForm1& model() { return *model_; }
   // Copies every control of the model into its widget.
   void Render();
+  // A tab's widgets are made when the tab is first shown, so a start pays for the tab it opens
+  // on alone. This makes those of every tab now, for code that reaches widgets by name.
+  void BuildEveryPage();
   // Runs a model handler the way a user event does: an error that escapes it reaches the error
   // box, and the window shows the model as the handler left it.
   void RunHandler(const std::function<void()>& handler);
@@ -73,14 +79,15 @@ class MainWindow : public QWidget {
  private:
   enum Style { kPlain = 0, kBold = 1, kLarge = 2, kUnderline = 4 };
 
+  void RenderFrom(size_t first);
   void BuildWindow();
   void BuildTray();
-  QWidget* BuildAboutTab();
-  QWidget* BuildQuotesTab();
-  QWidget* BuildAssistantTab();
-  QWidget* BuildGrowthTab();
-  QWidget* BuildDrainTab();
-  QWidget* BuildSeriesTab();
+  void BuildAboutTab(QWidget* page);
+  void BuildQuotesTab(QWidget* page);
+  void BuildAssistantTab(QWidget* page);
+  void BuildGrowthTab(QWidget* page);
+  void BuildDrainTab(QWidget* page);
+  void BuildSeriesTab(QWidget* page);
 
   // Binders: each creates a widget named after its control, places it, renders it from the
   // model and forwards its user events to the handler.
@@ -156,7 +163,9 @@ class MainWindow : public QWidget {
   QWidget* indicator_ = nullptr;
   QSystemTrayIcon* tray_ = nullptr;
   QMenu* trayMenu_ = nullptr;
-  std::vector<std::function<void()>> renderers_;
+  // A deque: a tab built while rendering adds renderers without moving the one that runs.
+  std::deque<std::function<void()>> renderers_;
+  std::vector<LazyPage*> pages_;
   std::vector<std::pair<QRadioButton*, TRadioButton*>> radios_;
   std::vector<std::unique_ptr<TextBox>> textBoxes_;
 };

@@ -33,9 +33,8 @@ void MainWindow::FieldRow(QWidget* parent, const char* labelName, const TLabel& 
   if (unit) Label(parent, unitName, *unit, 296, y + 4);
 }
 
-QWidget* MainWindow::BuildAboutTab() {
+void MainWindow::BuildAboutTab(QWidget* page) {
   TForm1& m = *model_;
-  auto* page = new QWidget;
   QGroupBox* about = Group(page, "grp5", m.grp5, 10, 8, 330, 112);
   Label(about, "lbl28", m.lbl28, 16, 18, 0, kLarge);
   Label(about, "lbl29", m.lbl29, 16, 54, 0, kUnderline);
@@ -76,12 +75,10 @@ QWidget* MainWindow::BuildAboutTab() {
   QGroupBox* ads = Group(page, "Panel_Ads", m.Panel_Ads, 700, 8, 222, 630);
   Label(ads, "Label_Ads", m.Label_Ads, 12, 26, 196, kBold)->setAlignment(Qt::AlignCenter);
   Picture(ads, "Image6", m.Image6, ":/about/image6.jpg", 12, 54, 196, 560);
-  return page;
 }
 
-QWidget* MainWindow::BuildQuotesTab() {
+void MainWindow::BuildQuotesTab(QWidget* page) {
   TForm1& m = *model_;
-  auto* page = new QWidget;
   QGroupBox* box = Group(page, "GroupBox11", TGroupBox{}, 10, 6, 910, 86);
   Label(box, "Label52", m.Label52, 14, 18, 0, kBold);
   Combo(box, "edit_lot", m.edit_lot, 200, 14, 80);
@@ -94,13 +91,10 @@ QWidget* MainWindow::BuildQuotesTab() {
   Table(page, 10, 100, 910, 510);
   Label(page, "Label39", m.Label39, 12, 618);
   Memo(page, "Memo_Back", m.Memo_Back, 0, 0, 10, 10, kMemoBackground);
-  return page;
 }
 
-QWidget* MainWindow::BuildAssistantTab() {
+void MainWindow::BuildAssistantTab(QWidget* page) {
   TForm1& m = *model_;
-  auto* page = new QWidget;
-
   QGroupBox* pair = Group(page, "GroupBox12", m.GroupBox12, 10, 6, 450, 150);
   Label(pair, "Label_Valuta", m.Label_Valuta, 16, 26, 420, kLarge);
   Radio(pair, "RadioButton_Buy", m.RadioButton_Buy, 16, 80, 420);
@@ -148,12 +142,10 @@ QWidget* MainWindow::BuildAssistantTab() {
   QGroupBox* warnings = Group(page, "GroupBox10", m.GroupBox10, 470, 364, 450, 274);
   auto* memo = Memo(warnings, "Memo1", m.Memo1, 12, 28, 426, 230, TColor{255, 255, 255});
   memo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  return page;
 }
 
-QWidget* MainWindow::BuildGrowthTab() {
+void MainWindow::BuildGrowthTab(QWidget* page) {
   TForm1& m = *model_;
-  auto* page = new QWidget;
   Label(page, "Label5", m.Label5, 12, 8, 0, kLarge);
   QGroupBox* params = Group(page, "grp1", m.grp1, 10, 48, 330, 350);
   FieldRow(params, "lbl1", m.lbl1, "edt_Kapital", m.edt_Kapital, "lbl6", &m.lbl6, 28);
@@ -171,12 +163,10 @@ QWidget* MainWindow::BuildGrowthTab() {
   Label(notes, "Label32", m.Label32, 14, 58);
   Label(notes, "Label4", m.Label4, 14, 84);
   Label(notes, "Label33", m.Label33, 14, 106);
-  return page;
 }
 
-QWidget* MainWindow::BuildDrainTab() {
+void MainWindow::BuildDrainTab(QWidget* page) {
   TForm1& m = *model_;
-  auto* page = new QWidget;
   Label(page, "Label17", m.Label17, 12, 8, 0, kLarge);
   QGroupBox* params = Group(page, "GroupBox2", m.GroupBox2, 10, 48, 330, 250);
   FieldRow(params, "Label7", m.Label7, "edt_Kapital2", m.edt_Kapital2, "Label9", &m.Label9, 28);
@@ -200,12 +190,10 @@ QWidget* MainWindow::BuildDrainTab() {
   Label(notes, "Label20", m.Label20, 14, 110);
   Label(notes, "Label21", m.Label21, 14, 136);
   Label(notes, "Label22", m.Label22, 14, 162);
-  return page;
 }
 
-QWidget* MainWindow::BuildSeriesTab() {
+void MainWindow::BuildSeriesTab(QWidget* page) {
   TForm1& m = *model_;
-  auto* page = new QWidget;
   Label(page, "Label47", m.Label47, 12, 8, 0, kLarge);
   QGroupBox* params = Group(page, "GroupBox5", m.GroupBox5, 10, 48, 330, 420);
   FieldRow(params, "Label23", m.Label23, "edt_Kapital3", m.edt_Kapital3, "Label25", &m.Label25, 28);
@@ -228,7 +216,6 @@ QWidget* MainWindow::BuildSeriesTab() {
   Label(notes, "Label65", m.Label65, 14, 56);
   Label(notes, "Label66", m.Label66, 14, 82);
   Label(notes, "Label67", m.Label67, 14, 108);
-  return page;
 }
 
 }  // namespace tiramon::desktop

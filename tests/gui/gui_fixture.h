@@ -84,9 +84,14 @@ class GuiTest : public ::testing::Test {
     std::ofstream(folder_ / "kotirovki.dat", std::ios::binary) << page;
   }
 
+  // A widget by name, wherever it is: the tabs not opened yet are built first if need be.
   template <class W>
   W* Find(const char* name) {
     W* widget = window_->findChild<W*>(name);
+    if (!widget) {
+      window_->BuildEveryPage();
+      widget = window_->findChild<W*>(name);
+    }
     EXPECT_NE(widget, nullptr) << "no widget named " << name;
     return widget;
   }

@@ -43,6 +43,7 @@ class PersonTest : public GuiTest {
     ASSERT_EQ(tabs->currentIndex(), index);
   }
   QString Text(const char* box) {
+    window_->BuildEveryPage();
     if (auto* combo = window_->findChild<QComboBox*>(box)) return combo->currentText();
     return Find<QLineEdit>(box)->text();
   }
@@ -57,6 +58,7 @@ class PersonTest : public GuiTest {
 
 TEST_F(PersonTest, EveryWiredControlIsOnTheWindow) {
   MainWindow& window = Open(false);
+  window.BuildEveryPage();
   for (const Wire& wire : Wiring()) {
     const QString name = QString::fromUtf8(wire.control.data(), wire.control.size());
     EXPECT_TRUE(window.objectName() == name || window.findChild<QObject*>(name)) << wire.control;

@@ -11,6 +11,7 @@
 
 #include "app/build_config.h"
 #include "tests/gui/gui_fixture.h"
+#include "tests/gui/person.h"
 #include "tests/gui/table_view.h"
 
 namespace tiramon::desktop {
@@ -72,6 +73,64 @@ TEST_F(GuiTest, DefaultsAreShownAndHiddenControlsStayHidden) {
     ASSERT_NE(widget, nullptr);
     EXPECT_FALSE(widget->isVisible());
   }
+}
+
+QString Shown(QWidget* widget) {
+  if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
+  if (auto* memo = qobject_cast<QPlainTextEdit*>(widget)) return memo->toPlainText();
+  if (auto* edit = qobject_cast<QLineEdit*>(widget)) return edit->text();
+  if (auto* table = qobject_cast<QTableView*>(widget)) return QString::number(RowCount(table));
+  return "?";
+}
+
+QString Joined(const TMemo& memo) {
+  QStringList lines;
+  for (const std::string& line : memo.lines) lines << QString::fromStdString(line);
+  return lines.join('\n');
+}
+
+TEST_F(GuiTest, EachTabIsMadeWhenFirstOpenedAndShowsTheModelAsItIsThen) {
+  WriteCache(SamplePage());
+  MainWindow& window = Open();
+  ASSERT_TRUE(errors_.empty()) << errors_.front();
+  TForm1& m = window.model();
+  // Changed while its tab was never opened: the tab must show the new lines, not the first ones.
+  m.edt_Kapital.text = "250";
+  window.RunHandler([&m] { m.Button1Click(); });
+  ASSERT_EQ(m.mmo_lot.lines.at(1), "1) Депозит:250, риск:12.5, прибыль:50");
+
+  struct Row {
+    int tab;
+    const char* widget;
+    QString expected;
+    std::vector<const char*> hidden;
+  };
+  const Row rows[] = {
+      {1, "ListView1", QString::number(m.ListView1.items.size()), {"Memo_Back"}},
+      {2, "Label_Valuta", "EUR/USD", {}},
+      {3, "mmo_lot", Joined(m.mmo_lot), {}},
+      {4, "mmo_lot2", Joined(m.mmo_lot2), {"edt_count2", "Label8", "Button2", "Button3"}},
+      {5, "mmo_lot3", Joined(m.mmo_lot3), {}},
+      {6, "RiskSeries", "10000", {}},
+  };
+  auto* tabs = Find<QTabWidget>("PageControl1");
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.widget);
+    EXPECT_EQ(window.findChild<QWidget*>(row.widget), nullptr) << "made before its tab opened";
+    person::Click(tabs->tabBar(), tabs->tabBar()->tabRect(row.tab).center());
+    ASSERT_EQ(tabs->currentIndex(), row.tab);
+    EXPECT_EQ(m.PageControl1.activePageIndex, row.tab);
+    auto* widget = window.findChild<QWidget*>(row.widget);
+    ASSERT_NE(widget, nullptr);
+    EXPECT_TRUE(widget->isVisible());
+    EXPECT_EQ(Shown(widget), row.expected);
+    for (const char* name : row.hidden) {
+      auto* hidden = window.findChild<QWidget*>(name);
+      ASSERT_NE(hidden, nullptr) << name;
+      EXPECT_FALSE(hidden->isVisible()) << name;
+    }
+  }
+  EXPECT_TRUE(errors_.empty());
 }
 
 TEST_F(GuiTest, FirstStartWithoutFeedOrCacheShowsTheFileErrorAndKeepsDesignTexts) {
