@@ -221,14 +221,16 @@ TEST_F(PersonTest, ATrayDoubleClickDuringTheFirstShowWaitsForIt) {
   environment.statusUrl = slow.Url("/down/news.txt");
   window_ = std::make_unique<MainWindow>(std::move(environment), TrayMode::Enabled);
   MainWindow& window = *window_;
-  bool clicked = false, visibleAfterClick = true;
+  bool clicked = false, visibleAfterClick = true, trayWhileWaiting = false;
   QTimer::singleShot(200, [&] {
     clicked = true;
+    trayWhileWaiting = window.trayIcon()->isVisible();  // there to be double-clicked at all
     emit window.trayIcon()->activated(QSystemTrayIcon::DoubleClick);
     visibleAfterClick = window.isVisible();  // once mapped here, over an empty table
   });
   window.show();
   ASSERT_TRUE(clicked);
+  EXPECT_TRUE(trayWhileWaiting);
   EXPECT_FALSE(visibleAfterClick);
   EXPECT_TRUE(window.isVisible());
   EXPECT_FALSE(window.model().FirstShow);

@@ -19,20 +19,20 @@ TEST_F(GuiTest, RealDesktopTrayHidesAndRestoresTheWindow) {
   ASSERT_TRUE(QSystemTrayIcon::isSystemTrayAvailable());
   MainWindow& window = Open(true, TrayMode::Auto);
   ASSERT_TRUE(window.trayActive());
-  QTRY_VERIFY(window.trayIcon()->geometry().isValid());
-  QTRY_VERIFY(x11::IsMapped(window.winId()));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window.trayIcon()->geometry().isValid(); }));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return x11::IsMapped(window.winId()); }));
 
   window.model().Edit_Deposit.text = "777";
   window.Render();
   ASSERT_TRUE(x11::SendCloseRequest(window.winId()));
-  QTRY_VERIFY(!x11::IsMapped(window.winId()));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !x11::IsMapped(window.winId()); }));
   EXPECT_FALSE(window.isVisible());
 
   const QPoint icon = window.trayIcon()->geometry().center();
   const std::string click = "xdotool mousemove " + std::to_string(icon.x()) + " " +
                             std::to_string(icon.y()) + " click --repeat 2 --delay 60 1";
   ASSERT_EQ(std::system(click.c_str()), 0);
-  QTRY_VERIFY_WITH_TIMEOUT(x11::IsMapped(window.winId()), 5000);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return x11::IsMapped(window.winId()); }, 5000));
   EXPECT_EQ(Find<QLineEdit>("Edit_Deposit")->text(), "777");
 }
 

@@ -67,7 +67,7 @@ TEST_F(GuiTest, RestoreToggleHidesAVisibleWindowAndCaptionStays) {
 TEST_F(GuiTest, MinimiseSendsTheWindowToTheTray) {
   MainWindow& window = Open();
   window.showMinimized();
-  QTRY_VERIFY(!window.isVisible());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }));
   window.model().N6Click();
   EXPECT_TRUE(window.isVisible());
   EXPECT_FALSE(window.isMinimized());
