@@ -16,6 +16,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -180,17 +181,21 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::string Response(int code, const char* reason, const char* type, const std::string& body,
-                     bool close, bool head) {
-  std::string response = "HTTP/1.1 " + std::to_string(code) + " " + reason + "\r\n";
-  response += "Server: quote_feed\r\n";
-  response += std::string("Content-Type: ") + type + "\r\n";
-  response += "Content-Length: " + std::to_string(body.size()) + "\r\n";
-  response += "Cache-Control: no-cache\r\n";
-  response += close ? "Connection: close\r\n" : "Connection: keep-alive\r\n";
-  response += "\r\n";
-  if (!head) response += body;
-  return response;
+// Appends the whole answer to what the connection has still to send. Written in place, with room
+// made once: the 32 MiB page of --rows would otherwise be copied three times more per request.
+void AppendResponse(std::string& out, int code, const char* reason, const char* type,
+                    const std::string& body, bool close, bool head) {
+  std::string header = "HTTP/1.1 " + std::to_string(code) + " " + reason + "\r\n";
+  header += "Server: quote_feed\r\n";
+  header += std::string("Content-Type: ") + type + "\r\n";
+  header += "Content-Length: " + std::to_string(body.size()) + "\r\n";
+  header += "Cache-Control: no-cache\r\n";
+  header += close ? "Connection: close\r\n" : "Connection: keep-alive\r\n";
+  header += "\r\n";
+  const std::size_t needed = out.size() + header.size() + (head ? 0 : body.size());
+  if (out.capacity() < needed) out.reserve(std::max(needed, 2 * out.capacity()));
+  out += header;
+  if (!head) out += body;
 }
 
 class Server {
@@ -205,7 +210,7 @@ class Server {
     const std::size_t s2 = requestLine.rfind(' ');
     bool close = false;
     if (s1 == std::string_view::npos || s2 == s1) {
-      client.out += Response(400, "Bad Request", "text/plain", "bad request\n", true, false);
+      AppendResponse(client.out, 400, "Bad Request", "text/plain", "bad request\n", true, false);
       client.closeAfterWrite = true;
       return;
     }
@@ -230,28 +235,29 @@ class Server {
     if (!http11 && !keepAliveAsked) close = true;
     const bool isHead = method == "HEAD";
     if (method != "GET" && !isHead) {
-      client.out += Response(405, "Method Not Allowed", "text/plain", "GET only\n", close, false);
+      AppendResponse(client.out, 405, "Method Not Allowed", "text/plain", "GET only\n", close,
+                     false);
     } else if (target == kStatusPath && Stalled()) {
       // No answer: the connection stays open until the client gives up or the idle limit.
     } else if (target == kStatusPath) {
       switch (options_.status) {
         case StatusMode::kOk:
-          client.out += Response(200, "OK", "text/plain", "1\r\n", close, isHead);
+          AppendResponse(client.out, 200, "OK", "text/plain", "1\r\n", close, isHead);
           break;
         case StatusMode::kWord:
-          client.out += Response(200, "OK", "text/plain", "closed\r\n", close, isHead);
+          AppendResponse(client.out, 200, "OK", "text/plain", "closed\r\n", close, isHead);
           break;
         case StatusMode::kNotFound:
-          client.out += NotFound(close, isHead);
+          NotFound(client.out, close, isHead);
           break;
       }
     } else if (target == kQuotesPath) {
       book_.Step();
       const std::string page =
           options_.rows > 0 ? book_.LargePage(options_.rows) : book_.Page(options_.pageBytes);
-      client.out += Response(200, "OK", "text/html; charset=utf-8", page, close, isHead);
+      AppendResponse(client.out, 200, "OK", "text/html; charset=utf-8", page, close, isHead);
     } else {
-      client.out += NotFound(close, isHead);
+      NotFound(client.out, close, isHead);
     }
     if (close) client.closeAfterWrite = true;
   }
@@ -307,10 +313,10 @@ class Server {
     return !options_.stallFile.empty() && access(options_.stallFile.c_str(), F_OK) == 0;
   }
 
-  std::string NotFound(bool close, bool head) {
-    return Response(404, "Not Found", "text/html; charset=utf-8",
-                    "<html><body><h1>404</h1><p>Страница не найдена</p></body></html>\n", close,
-                    head);
+  void NotFound(std::string& out, bool close, bool head) {
+    AppendResponse(out, 404, "Not Found", "text/html; charset=utf-8",
+                   "<html><body><h1>404</h1><p>Страница не найдена</p></body></html>\n", close,
+                   head);
   }
 
   // Reads what the client sent and writes what is due; false when the connection is done.
@@ -338,8 +344,8 @@ class Server {
       const std::size_t end = client.in.find("\r\n\r\n");
       if (end == std::string::npos) {
         if (client.in.size() > kMaxRequestBytes) {
-          client.out += Response(431, "Request Header Fields Too Large", "text/plain",
-                                 "request too large\n", true, false);
+          AppendResponse(client.out, 431, "Request Header Fields Too Large", "text/plain",
+                         "request too large\n", true, false);
           client.closeAfterWrite = true;
         }
         break;
