@@ -11,6 +11,7 @@
 // server binds to loopback addresses only and ends cleanly on SIGTERM or SIGINT.
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -366,6 +367,10 @@ class Server {
 
 int main(int argc, char** argv) {
   using namespace tiramon::feed;
+  // The page of --rows and its answer, some 64 MiB, are made again for every request: the freed
+  // memory is kept for the next one instead of being handed back and faulted in again.
+  mallopt(M_MMAP_THRESHOLD, 128 << 20);
+  mallopt(M_TRIM_THRESHOLD, 512 << 20);
   const Options options = ParseOptions(argc, argv);
   if (pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) {
     std::perror("quote_feed: pipe");
