@@ -98,9 +98,8 @@ void CompleteCross(const TForm1& form, QuoteInputs& inputs, TListItem& row, std:
                    std::string_view bid) {
   const pairs::CrossBase* base = pairs::BaseOf(name);
   if (base == nullptr) return;
-  const Ext perLot = pairs::DollarsPerBaseUnit(form, *base) * kContractSize;
-  AppendMargins(inputs, row, perLot * inputs.Lot());
   const Ext reference = pairs::DollarsPerBaseUnit(form, *base);
+  AppendMargins(inputs, row, reference * kContractSize * inputs.Lot());
   const Ext pips = inputs.Lot() * (10 * pairs::QuoteUnitsPerPointOfLot(name));
   const Ext inQuote = reference * pips;
   AppendPipValue(row, inQuote / Ext(ParseDecimal(bid)));

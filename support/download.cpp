@@ -117,8 +117,8 @@ class BlockSource : public http::ByteSource {
 // from a stored copy.
 std::string StatusRequest(const http::Target& target) {
   std::string request = http::FormatRequest(target, "*/*", "", kAgent, "");
-  request.resize(request.size() - 2);  // the empty line comes after the cache headers
-  request += "Cache-Control: no-cache\r\nPragma: no-cache\r\n\r\n";
+  // Before the empty line that ends the request.
+  request.insert(request.size() - 2, "Cache-Control: no-cache\r\nPragma: no-cache\r\n");
   return request;
 }
 

@@ -276,12 +276,6 @@ TEST(QuoteTableCaptionTest, Column4FollowsTheLotTextAsTyped) {
   EXPECT_EQ(quotes::Column4Caption(""), " лот (без плеча)");
 }
 
-}  // namespace
-}  // namespace tiramon
-
-namespace tiramon {
-namespace {
-
 // A page's rows share one QuoteInputs; each row must come out as if completed on its own, and
 // a dollar pair's pip cell is the lot's worth whichever rows came before it.
 TEST_F(QuoteTableTest, RowsSharingTheirInputsComeOutAsRowsCompletedAlone) {

@@ -398,12 +398,6 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::Show && watched->property("themeIconPending").toBool()) {
-    watched->setProperty("themeIconPending", false);
-    if (auto* button = qobject_cast<QToolButton*>(watched)) {
-      button->setIcon(CopyIcon(drawnCopyIcon_));
-    }
-  }
   if (event->type() == QEvent::MouseButtonRelease && watched->property("wiredClick").toBool()) {
     Fire(watched->objectName().toStdString(), Event::Click);
     return true;
@@ -694,12 +688,10 @@ QToolButton* MainWindow::CopyButton(QWidget* parent, const char* name, const TBu
   auto* widget = new QToolButton(parent);
   widget->setObjectName(name);
   widget->setAutoRaise(true);
+  // Made with the assistant tab when it is first opened, so a start that opens on another tab
+  // never reads the icon theme.
   if (drawnCopyIcon_.isNull()) drawnCopyIcon_ = DrawnCopyIcon();
-  widget->setIcon(drawnCopyIcon_);
-  // The theme's icon replaces it when the button is first shown (see eventFilter): a start
-  // that opens on another tab need not read the theme at all.
-  widget->setProperty("themeIconPending", true);
-  widget->installEventFilter(this);
+  widget->setIcon(CopyIcon(drawnCopyIcon_));
   widget->setGeometry(x, y, kRowHeight, kRowHeight);
   widget->setToolTip(Q(button.hint));
   connect(widget, &QToolButton::clicked, this,
