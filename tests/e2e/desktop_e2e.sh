@@ -126,7 +126,9 @@ done
 
 "${session[@]}" openbox --sm-disable >"$work/openbox.log" 2>&1 &
 pids+=("$!")
-wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+# Openbox names itself on the root window early in its start, before it manages windows: a panel
+# mapped in that gap stays unmapped for good. The client list is the last thing its start sets.
+wm_ready() { xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q '^_NET_CLIENT_LIST('; }
 wait_for 10 wm_ready || fail "openbox did not take the screen"
 
 start_panel() {
@@ -134,8 +136,11 @@ start_panel() {
     >"$work/trayer.log" 2>&1 &
   trayer_pid=$!
   pids+=("$trayer_pid")
-  wait_for 10 xdotool search --onlyvisible --class '^trayer$' >/dev/null ||
-    fail "trayer did not show its panel"
+  if ! wait_for 10 xdotool search --onlyvisible --class '^trayer$' >/dev/null; then
+    state="has ended"
+    kill -0 "$trayer_pid" 2>/dev/null && state="still runs"
+    fail "trayer did not show its panel; it $state; its output: $(cat "$work/trayer.log")"
+  fi
   # Let the panel claim the notification area before anything looks for it.
   sleep 0.5
 }
