@@ -10,20 +10,36 @@ for tool in Xvfb trayer xdotool xdpyinfo; do
   fi
 done
 
-display=":$((200 + RANDOM % 300))"
-Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb takes the first free display itself, so a server already running here is never reused.
+work=$(mktemp -d)
+Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
 tray=""
 cleanup() {
-  [ -n "$tray" ] && kill "$tray" 2>/dev/null || true
+  if [ -n "$tray" ]; then kill "$tray" 2>/dev/null || true; fi
   kill "$xvfb" 2>/dev/null || true
   wait 2>/dev/null || true
+  rm -rf "$work"
 }
 trap cleanup EXIT
-export DISPLAY=$display
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+# Polls a command every 0.1 s for up to 10 s.
+wait_for() {
+  local tries=100
+  until "$@" >/dev/null 2>&1; do
+    tries=$((tries - 1))
+    [ "$tries" -le 0 ] && return 1
+    sleep 0.1
+  done
+}
+wait_for test -s "$work/display" || { echo "real_tray: Xvfb did not start" >&2; exit 1; }
+DISPLAY=":$(head -n1 "$work/display")"
+export DISPLAY
+wait_for xdpyinfo || { echo "real_tray: Xvfb does not answer on $DISPLAY" >&2; exit 1; }
 trayer --edge top --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
 tray=$!
+# The test asks for the notification area at once; a loaded machine may take a while to start it.
+panel_shown() { [ -n "$(xdotool search --onlyvisible --class '^trayer$')" ]; }
+wait_for panel_shown || { echo "real_tray: trayer did not show its panel" >&2; exit 1; }
 sleep 0.5
 
 QT_QPA_PLATFORM=xcb TIRAMON_REAL_DESKTOP=1 "$tests_binary" --gtest_filter='*RealDesktop*'
