@@ -59,11 +59,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-display=":$((500 + RANDOM % 300))"
-Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb takes the first free display itself, so a server already running here is never reused.
+Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
+wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
+display=":$(head -n1 "$work/display")"
 export DISPLAY=$display
-wait_for 10 xdpyinfo || fail "Xvfb did not start on $display"
+wait_for 10 xdpyinfo || fail "Xvfb does not answer on $display"
 
 step "session bus $DBUS_SESSION_BUS_ADDRESS, display $display"
 status-notifier-watcher >"$work/watcher.log" 2>&1 &
