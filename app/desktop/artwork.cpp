@@ -1,15 +1,23 @@
 #include "app/desktop/artwork.h"
 
+#include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
+#include <exception>
+#include <utility>
+
+#include "app/desktop/jpeg_image.h"
 
 namespace tiramon::desktop {
 namespace {
 
-QPixmap DrawIcon(int size) {
-  QPixmap pixmap(size, size);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
+constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+// An image, not a pixmap: it may be drawn away from the GUI thread.
+QImage DrawIcon(int size) {
+  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
   const qreal s = size;
   // A rounded dark-blue tile with a rising green chart line and a gold coin.
@@ -28,7 +36,20 @@ QPixmap DrawIcon(int size) {
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(0xfc, 0xbf, 0x49));
   p.drawEllipse(QPointF(s * 0.8, s * 0.24), s * 0.12, s * 0.12);
-  return pixmap;
+  p.end();
+  return image;
+}
+
+std::vector<QImage> DrawIconSizes() {
+  std::vector<QImage> sizes;
+  for (int size : kIconSizes) sizes.push_back(DrawIcon(size));
+  return sizes;
+}
+
+QIcon IconOf(const std::vector<QImage>& sizes) {
+  QIcon icon;
+  for (const QImage& image : sizes) icon.addPixmap(QPixmap::fromImage(image));
+  return icon;
 }
 
 // Two sheets, the front one offset down and right: the usual picture of "copy".
@@ -64,10 +85,50 @@ QIcon DrawnCopyIcon() {
 
 QIcon CopyIcon(const QIcon& fallback) { return QIcon::fromTheme("edit-copy", fallback); }
 
-QIcon ApplicationIcon() {
-  QIcon icon;
-  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) icon.addPixmap(DrawIcon(size));
-  return icon;
+QIcon ApplicationIcon() { return IconOf(DrawIconSizes()); }
+
+ArtworkInAdvance::ArtworkInAdvance(std::vector<QString> jpegResources)
+    : worker_([this, resources = std::move(jpegResources)] {
+        try {
+          Made made;
+          // The pictures first: the window wants them before the icon.
+          for (const QString& resource : resources) {
+            made.pictures[resource] = DecodeJpegFile(resource);
+          }
+          made.iconSizes = DrawIconSizes();
+          promise_.set_value(std::move(made));
+        } catch (...) {
+          promise_.set_exception(std::current_exception());
+        }
+        // After the promise, which the window waits for: the style draws group box frames from
+        // a PNG, so the first paint would find and load Qt's image format plugins first. This
+        // does that for the process, while the window is still being built.
+        try {
+          QImageReader::supportedImageFormats();
+        } catch (...) {  // the first paint will try again
+        }
+      }) {}
+
+ArtworkInAdvance::~ArtworkInAdvance() { worker_.join(); }
+
+ArtworkInAdvance::Made& ArtworkInAdvance::Ready() {
+  if (!made_) made_ = making_.get();
+  return *made_;
+}
+
+QImage ArtworkInAdvance::Picture(const QString& resource) {
+  Made& made = Ready();
+  const auto found = made.pictures.find(resource);
+  if (found == made.pictures.end()) return DecodeJpegFile(resource);
+  QImage picture = std::move(found->second);
+  made.pictures.erase(found);
+  return picture;
+}
+
+QIcon ArtworkInAdvance::ApplicationIcon() {
+  std::vector<QImage> sizes = std::exchange(Ready().iconSizes, {});
+  if (sizes.empty()) sizes = DrawIconSizes();
+  return IconOf(sizes);
 }
 
 QPixmap IndicatorPicture(int index) {

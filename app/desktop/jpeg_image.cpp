@@ -2,6 +2,7 @@
 
 #include <jpeglib.h>
 
+#include <QFile>
 #include <QSysInfo>
 #include <csetjmp>
 #include <cstdio>
@@ -67,6 +68,12 @@ QImage DecodeJpeg(const QByteArray& bytes) {
     return {};
   }
   return image;
+}
+
+QImage DecodeJpegFile(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return DecodeJpeg(file.readAll());
 }
 
 }  // namespace tiramon::desktop

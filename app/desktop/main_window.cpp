@@ -6,7 +6,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -171,6 +170,7 @@ MainWindow::MainWindow(Environment environment, TrayMode trayMode) : trayMode_(t
 
   model_ = std::make_unique<TForm1>(std::move(environment));
   InitAssets();
+  artwork_ = std::make_unique<ArtworkInAdvance>(AboutPictures());
   BuildWindow();
   BuildTray();
   Fire("Form1", Event::Create);
@@ -220,8 +220,6 @@ MainWindow::~MainWindow() {
 void MainWindow::BuildWindow() {
   setObjectName("Form1");
   setWindowTitle(Q(model_->caption));
-  appIcon_ = ApplicationIcon();
-  setWindowIcon(appIcon_);
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
@@ -296,6 +294,9 @@ void MainWindow::BuildWindow() {
     }
   });
   layout->addWidget(status);
+  // Last: the icon is drawn on the artwork's thread meanwhile, and only showing needs it.
+  appIcon_ = artwork_->ApplicationIcon();
+  setWindowIcon(appIcon_);
 }
 
 void MainWindow::BuildTray() {
@@ -752,13 +753,10 @@ QLabel* MainWindow::Picture(QWidget* parent, const char* name, const TImage& ima
   auto* widget = new QLabel(parent);
   widget->setObjectName(name);
   widget->setGeometry(x, y, w, h);
-  QFile file(resource);
-  if (file.open(QIODevice::ReadOnly)) {
-    const QImage picture = DecodeJpeg(file.readAll());
-    if (!picture.isNull()) {
-      widget->setPixmap(QPixmap::fromImage(
-          picture.scaled(w, h, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation)));
-    }
+  const QImage picture = artwork_ ? artwork_->Picture(resource) : DecodeJpegFile(resource);
+  if (!picture.isNull()) {
+    widget->setPixmap(QPixmap::fromImage(
+        picture.scaled(w, h, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation)));
   }
   widget->setToolTip(Q(image.hint));
   OnClick(widget);

@@ -36,6 +36,7 @@ class QToolButton;
 
 namespace tiramon::desktop {
 
+class ArtworkInAdvance;
 class LazyPage;
 
 enum class TrayMode {
@@ -107,6 +108,7 @@ class MainWindow : public QWidget {
   QLabel* Picture(QWidget* parent, const char* name, const TImage& image, const char* resource,
                   int x, int y, int w, int h);
   QTableView* Table(QWidget* parent, int x, int y, int w, int h);
+  static std::vector<QString> AboutPictures();
 
   // One choice of a simulator's risk mode: its radio button, its amount and the amount's unit.
   struct RiskRow {
@@ -158,6 +160,8 @@ class MainWindow : public QWidget {
   bool inFormShow_ = false;
   bool quitRequested_ = false;
   QTabWidget* tabs_ = nullptr;
+  // The About pictures and the program icon, made on a second thread from the window's creation.
+  std::unique_ptr<ArtworkInAdvance> artwork_;
   QIcon drawnCopyIcon_;  // drawn once for all copy buttons
   QIcon appIcon_;        // drawn once for the window and the tray
   QWidget* indicator_ = nullptr;

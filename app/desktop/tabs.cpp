@@ -11,6 +11,10 @@
 namespace tiramon::desktop {
 namespace {
 constexpr TColor kMemoBackground{0, 0, 0};
+// The About tab's pictures: the single one at the top, the four panels, the advertisement.
+constexpr const char* kAboutPictures[] = {":/about/image5.jpg", ":/about/image1.jpg",
+                                          ":/about/image2.jpg", ":/about/image3.jpg",
+                                          ":/about/image4.jpg", ":/about/image6.jpg"};
 }  // namespace
 
 void MainWindow::RiskModeGroup(QWidget* parent, const char* name, const TGroupBox& box, int y,
@@ -33,6 +37,10 @@ void MainWindow::FieldRow(QWidget* parent, const char* labelName, const TLabel& 
   if (unit) Label(parent, unitName, *unit, 296, y + 4);
 }
 
+std::vector<QString> MainWindow::AboutPictures() {
+  return {std::begin(kAboutPictures), std::end(kAboutPictures)};
+}
+
 void MainWindow::BuildAboutTab(QWidget* page) {
   TForm1& m = *model_;
   QGroupBox* about = Group(page, "grp5", m.grp5, 10, 8, 330, 112);
@@ -42,7 +50,7 @@ void MainWindow::BuildAboutTab(QWidget* page) {
   OnClick(link);
 
   QGroupBox* single = Group(page, "GroupBox_Image5", TGroupBox{m.Image5.title}, 350, 8, 340, 112);
-  Picture(single, "Image5", m.Image5, ":/about/image5.jpg", 10, 24, 320, 78);
+  Picture(single, "Image5", m.Image5, kAboutPictures[0], 10, 24, 320, 78);
 
   struct Panel {
     const char* name;
@@ -50,10 +58,10 @@ void MainWindow::BuildAboutTab(QWidget* page) {
     const char* resource;
   };
   const Panel panels[] = {
-      {"Image1", &m.Image1, ":/about/image1.jpg"},
-      {"Image2", &m.Image2, ":/about/image2.jpg"},
-      {"Image3", &m.Image3, ":/about/image3.jpg"},
-      {"Image4", &m.Image4, ":/about/image4.jpg"},
+      {"Image1", &m.Image1, kAboutPictures[1]},
+      {"Image2", &m.Image2, kAboutPictures[2]},
+      {"Image3", &m.Image3, kAboutPictures[3]},
+      {"Image4", &m.Image4, kAboutPictures[4]},
   };
   for (int i = 0; i < 4; ++i) {
     const int x = 10 + (i % 2) * 340;
@@ -74,7 +82,7 @@ void MainWindow::BuildAboutTab(QWidget* page) {
 
   QGroupBox* ads = Group(page, "Panel_Ads", m.Panel_Ads, 700, 8, 222, 630);
   Label(ads, "Label_Ads", m.Label_Ads, 12, 26, 196, kBold)->setAlignment(Qt::AlignCenter);
-  Picture(ads, "Image6", m.Image6, ":/about/image6.jpg", 12, 54, 196, 560);
+  Picture(ads, "Image6", m.Image6, kAboutPictures[5], 12, 54, 196, 560);
 }
 
 void MainWindow::BuildQuotesTab(QWidget* page) {
