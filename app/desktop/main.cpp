@@ -1,13 +1,19 @@
 // Tiramon: a forex calculator that lives in the notification area.
+#include <fontconfig/fontconfig.h>
+
 #include <QApplication>
 #include <QDir>
 #include <clocale>
+#include <thread>
 
 #include "app/desktop/main_window.h"
 #include "app/program_folder.h"
 #include "support/numtext.h"
 
 int main(int argc, char* argv[]) {
+  // The font configuration takes milliseconds to read, and the first text the window lays out
+  // waits for it: a second core reads it while Qt connects to the display.
+  const std::jthread fontConfiguration([] { FcInit(); });
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(tiramon::kApplicationTitle));
   QGuiApplication::setDesktopFileName("tiramon");
