@@ -87,7 +87,7 @@ wait_for_file() {
 }
 
 # A black root, so a window that is mapped but not drawn yet reads as one black block.
-Xvfb -displayfd 5 -screen 0 1280x900x24 -br -nolisten tcp 5>"$work/display" \
+Xvfb -displayfd 5 -screen 0 1280x900x24 -br -nolisten tcp -noreset 5>"$work/display" \
   >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 if ! wait_for_file "$work/display"; then

@@ -11,8 +11,10 @@ for tool in Xvfb trayer xdotool xdpyinfo; do
 done
 
 # Xvfb takes the first free display itself, so a server already running here is never reused.
+# Without -noreset it would reset whenever its last client leaves, as the polls below do, and a
+# client connecting during the reset (trayer, say) is turned away.
 work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
 tray=""
 cleanup() {

@@ -60,7 +60,7 @@ cleanup() {
 trap cleanup EXIT
 
 # Xvfb takes the first free display itself, so a server already running here is never reused.
-Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
 wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
 display=":$(head -n1 "$work/display")"
