@@ -35,7 +35,6 @@
 
 #include "app/desktop/artwork.h"
 #include "app/desktop/error_box.h"
-#include "app/desktop/jpeg_image.h"
 #include "app/desktop/quote_table_model.h"
 #include "app/desktop/risk_tab.h"
 #include "app/desktop/status_notifier.h"
@@ -753,7 +752,7 @@ QLabel* MainWindow::Picture(QWidget* parent, const char* name, const TImage& ima
   auto* widget = new QLabel(parent);
   widget->setObjectName(name);
   widget->setGeometry(x, y, w, h);
-  const QImage picture = artwork_ ? artwork_->Picture(resource) : DecodeJpegFile(resource);
+  const QImage picture = artwork_->Picture(resource);
   if (!picture.isNull()) {
     widget->setPixmap(QPixmap::fromImage(
         picture.scaled(w, h, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation)));

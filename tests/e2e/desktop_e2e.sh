@@ -12,6 +12,8 @@
 # tool is missing or the build reads other addresses than the demo feed, and 1 with a message
 # naming the failed check otherwise.
 set -uo pipefail
+# shellcheck source=x_display.sh
+source "$(dirname "$0")/x_display.sh"
 # Tool output (window names, numbers) in one known form, whatever the caller's locale.
 export LC_ALL=C.UTF-8
 
@@ -21,7 +23,7 @@ if [ $# -lt 1 ] || [ $# -gt 2 ]; then
 fi
 build=$(cd "$1" 2>/dev/null && pwd) || { echo "desktop_e2e: no build folder $1" >&2; exit 2; }
 
-for tool in Xvfb openbox trayer xdotool xwininfo xprop xclip import; do
+for tool in Xvfb openbox trayer xdotool xdpyinfo xwininfo xprop xclip import; do
   if ! command -v "$tool" >/dev/null; then
     echo "desktop_e2e: $tool is not installed; skipped"
     exit 77
@@ -95,24 +97,15 @@ fail() {
 step() { printf 'desktop_e2e: [%2ds] %s\n' $((SECONDS - started)) "$*"; }
 shot() { import -window root "$out/$1.png" || fail "screenshot $1 could not be taken"; }
 
-# Polls a command for up to $1 seconds.
+# Conditions for wait_for (x_display.sh), which polls a command for up to $1 seconds.
 has_output() { [ -n "$("$@")" ]; }
 no_output() { [ -z "$("$@")" ]; }
-wait_for() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -ge "$deadline" ] && return 1
-    sleep 0.1
-  done
-}
 
 # A private X server on the first free display.
-Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-pids+=("$!")
-wait_for 10 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-DISPLAY=":$(head -n1 "$work/display")"
-export DISPLAY
+start_xvfb "$work"
+status=$?
+pids+=("$xvfb_pid")
+[ "$status" -eq 0 ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 
 # Everything below runs in a clean session of its own: no user settings, no session bus (the
 # tray icon must go to our notification area, not to the desktop the test was started from).

@@ -9,6 +9,8 @@
 #
 # Exits 77 (skipped) when a tool is missing, 1 naming the failed step otherwise.
 set -uo pipefail
+# shellcheck source=x_display.sh
+source "$(dirname "$0")/x_display.sh"
 export LC_ALL=C.UTF-8
 
 if [ $# -ne 1 ] || [ ! -x "$1" ]; then
@@ -38,18 +40,6 @@ fail() {
 }
 call() { gdbus call --session --timeout 5 "$@"; }
 
-# Polls a command every 0.1 s until it succeeds or the seconds run out.
-wait_for() {
-  local seconds=$1
-  shift
-  local tries=$((seconds * 10))
-  while ! "$@" >/dev/null 2>&1; do
-    tries=$((tries - 1))
-    [ "$tries" -le 0 ] && return 1
-    sleep 0.1
-  done
-}
-
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -59,15 +49,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Xvfb takes the first free display itself, so a server already running here is never reused.
-Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
-pids+=($!)
-wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
-display=":$(head -n1 "$work/display")"
-export DISPLAY=$display
-wait_for 10 xdpyinfo || fail "Xvfb does not answer on $display"
+start_xvfb "$work"
+status=$?
+pids+=("$xvfb_pid")
+[ "$status" -eq 0 ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 
-step "session bus $DBUS_SESSION_BUS_ADDRESS, display $display"
+step "session bus $DBUS_SESSION_BUS_ADDRESS, display $DISPLAY"
 status-notifier-watcher >"$work/watcher.log" 2>&1 &
 pids+=($!)
 watcher_up() {
