@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "support/errors.h"
+#include "support/http_error.h"  // DownloadAborted
 
 namespace tiramon {
 
@@ -23,13 +24,6 @@ namespace tiramon {
 class InOutError : public UserError {
  public:
   using UserError::UserError;
-};
-
-// The event pump asked the download to stop (the program is ending). Nothing that follows the
-// download should run, so this is not an ordinary failed download.
-class DownloadAborted : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
 };
 
 // The user's words for a failed file operation with this errno value.

@@ -1,6 +1,7 @@
 // The page fetch: our own HTTP/1.1 client over a direct TCP connection (no proxy, no TLS) that
 // returns a page's body as raw bytes. One object serves one fetch; the caller sets it up, calls
-// FetchPageText and drops it, taking the connection and the cookies with it.
+// FetchPageText and drops it, taking the connection and the cookies with it. A caller with a
+// window to keep alive passes its event pump, and the fetch then runs on a worker thread.
 //
 // Limits, so that no server can freeze the program or exhaust its memory:
 //   connect                      10 s for all addresses of the host together
@@ -15,6 +16,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,8 +29,9 @@
 namespace tiramon {
 
 namespace http {
+class CancelSignal;
 class SocketConnection;
-}
+}  // namespace http
 
 class HttpClient {
  public:
@@ -59,10 +62,23 @@ class HttpClient {
   // HttpError (HttpTimeout, HttpProtocolError) on any failure.
   std::string FetchPageText(std::string_view url);
 
+  // The same fetch on a worker thread, while this thread runs processEvents at least every
+  // kPumpInterval; an empty processEvents fetches on this thread as above. Limits, result and
+  // failures are those of FetchPageText(url): the worker's exception reaches the caller as it
+  // was thrown. When processEvents returns false (the user quits), every wait of the worker ends
+  // at once (a name lookup within about kPumpInterval) and DownloadAborted is thrown; when it
+  // throws, the fetch ends the same way and its exception goes on. processEvents may run anything,
+  // other clients' fetches included, but no second fetch on this client (std::logic_error), and
+  // must leave this client's settings alone until the call returns.
+  std::string FetchPageText(std::string_view url, const std::function<bool()>& processEvents);
+  static constexpr std::chrono::milliseconds kPumpInterval{50};
+
  private:
   struct Connection;
-  std::string Fetch(std::string_view url);
-  bool Connect(const http::Target& target, http::Clock::time_point deadline);
+  std::string FetchOrReset(std::string_view url, const http::CancelSignal* cancel);
+  std::string Fetch(std::string_view url, const http::CancelSignal* cancel);
+  bool Connect(const http::Target& target, http::Clock::time_point deadline,
+               const http::CancelSignal* cancel);
   http::ResponseHead Exchange(const http::Target& target, http::Clock::time_point deadline,
                               const http::ReadTimer& timer);
   http::ResponseHead ReadFinalHead(const http::Target& target, const http::ReadTimer& timer);
@@ -71,6 +87,7 @@ class HttpClient {
   std::unique_ptr<Connection> connection_;
   bool keepOpen_ = false;
   http::CookieStore cookies_;
+  bool busy_ = false;  // a fetch runs; only ever read and written on the caller's thread
 };
 
 }  // namespace tiramon

@@ -1,7 +1,9 @@
 // Failures of the page fetch. Every one of them derives from HttpError, so a caller that treats
-// all failures alike catches one type; the protocol error keeps what the server answered.
+// all failures alike catches one type; the protocol error keeps what the server answered. The
+// one exception is the user's own decision to stop waiting (DownloadAborted), which is no failure.
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -40,6 +42,14 @@ class HttpProtocolError : public HttpError {
   int statusCode_;
   std::string statusLine_;
   std::string body_;
+};
+
+// The caller's event pump asked a download or a page fetch to stop (the program is ending).
+// Nothing that follows the transfer should run, so this is deliberately not an HttpError: code
+// that copes with a failed fetch must not catch it and carry on.
+class DownloadAborted : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
 };
 
 }  // namespace tiramon

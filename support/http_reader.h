@@ -15,11 +15,16 @@ namespace tiramon::http {
 
 using Clock = std::chrono::steady_clock;
 
+class CancelSignal;  // support/http_socket.h
+
 // How long one read may wait: `idle` is the longest silence allowed, `deadline` the moment by
-// which everything must have arrived, whatever the pace.
+// which everything must have arrived, whatever the pace. A wait also ends as soon as `cancel`
+// (when set) is raised from another thread. The timer goes with every wait of a fetch, so the
+// signal reaches each of them without a path of its own.
 struct ReadTimer {
   std::chrono::milliseconds idle{20000};
   Clock::time_point deadline = Clock::time_point::max();
+  const CancelSignal* cancel = nullptr;
 };
 
 // Where response bytes come from.

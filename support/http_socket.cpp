@@ -8,12 +8,14 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -32,31 +34,33 @@ long long MillisecondsLeft(Clock::time_point a, Clock::time_point b) {
   return left;
 }
 
-// Waits for `events` on `fd` within the timer; throws HttpTimeout when it runs out. With a
-// pump the wait goes in slices, the pump running after each.
+// Waits for `events` on `fd` within the timer; throws HttpTimeout when it runs out and
+// DownloadAborted once the timer's cancel signal is raised, whichever comes first. With a pump
+// the wait goes in slices, the pump running after each; so does a signal without a descriptor.
 void WaitFor(int fd, short events, const ReadTimer& timer, const char* what,
              const SocketConnection::Pump& pump) {
+  const CancelSignal* cancel = timer.cancel;
+  const int cancelFd = cancel != nullptr ? cancel->fd() : -1;
   const Clock::time_point idleEnd = Clock::now() + timer.idle;
-  const long long slice = pump ? SocketConnection::kPumpInterval.count() : 24LL * 3600 * 1000;
+  const bool sliced = pump || (cancel != nullptr && cancelFd < 0);
+  const long long slice = sliced ? SocketConnection::kPumpInterval.count() : 24LL * 3600 * 1000;
   for (;;) {
+    if (cancel != nullptr) cancel->ThrowIfRaised();
     const long long left = MillisecondsLeft(idleEnd, timer.deadline);
     if (left <= 0) throw HttpTimeout(what);
-    pollfd p{fd, events, 0};
-    const int n = poll(&p, 1, static_cast<int>(std::min(left, slice)));
-    if (n > 0) return;
+    // poll skips an entry whose descriptor is negative, so the signal's may be absent.
+    pollfd p[2] = {{fd, events, 0}, {cancelFd, POLLIN, 0}};
+    const int n = poll(p, 2, static_cast<int>(std::min(left, slice)));
     if (n < 0 && errno != EINTR) throw HttpError(std::string("poll: ") + std::strerror(errno));
-    if (pump) pump();
+    if (cancel != nullptr) cancel->ThrowIfRaised();
+    if (n > 0 && p[0].revents != 0) return;
+    if (n == 0 && pump) pump();
   }
 }
 
 std::string SystemReason(const char* what, int error) {
   return std::string(what) + ": " + std::strerror(error);
 }
-
-struct AddrInfoDeleter {
-  void operator()(addrinfo* info) const { freeaddrinfo(info); }
-};
-using Addresses = std::unique_ptr<addrinfo, AddrInfoDeleter>;
 
 Addresses Resolve(const std::string& name, const std::string& service, int& rc) {
   addrinfo hints{};
@@ -67,59 +71,35 @@ Addresses Resolve(const std::string& name, const std::string& service, int& rc) 
   return Addresses(rc == 0 ? found : nullptr);
 }
 
-// The system resolver cannot be interrupted and may wait for seconds on a slow name server, so
-// with a pump it runs on a thread of its own while the pump keeps running. A caller that gives
-// up leaves the thread to finish alone; it then frees what it found.
-Addresses ResolveWhilePumping(const std::string& name, const std::string& service, int& rc,
-                              const SocketConnection::Pump& pump) {
+// An address as written needs no name server, so it is read at once, on this thread.
+Addresses ResolveAside(const std::string& name, const std::string& service, int& rc,
+                       const SocketConnection::Pump& pump, const CancelSignal* cancel) {
   addrinfo numeric{};
   numeric.ai_flags = AI_NUMERICHOST;
   numeric.ai_socktype = SOCK_STREAM;
   addrinfo* literal = nullptr;
   if (getaddrinfo(name.c_str(), service.c_str(), &numeric, &literal) == 0) {
     rc = 0;
-    return Addresses(literal);  // an address as written needs no name server
+    return Addresses(literal);
   }
-  struct Lookup {
-    std::mutex mutex;
-    std::condition_variable done;
-    bool finished = false;
-    bool abandoned = false;
-    int rc = 0;
-    Addresses result;
-  };
-  auto lookup = std::make_shared<Lookup>();
-  std::thread([lookup, name, service] {
-    int code = 0;
-    Addresses found = Resolve(name, service, code);
-    const std::lock_guard<std::mutex> lock(lookup->mutex);
-    if (!lookup->abandoned) lookup->result = std::move(found);
-    lookup->rc = code;
-    lookup->finished = true;
-    lookup->done.notify_all();
-  }).detach();
-  std::unique_lock<std::mutex> lock(lookup->mutex);
-  while (!lookup->done.wait_for(lock, SocketConnection::kPumpInterval,
-                                [&] { return lookup->finished; })) {
-    lock.unlock();
-    try {
-      pump();
-    } catch (...) {
-      lock.lock();
-      lookup->abandoned = true;
-      throw;
-    }
-    lock.lock();
-  }
-  rc = lookup->rc;
-  return std::move(lookup->result);
+  // The lookup keeps its own copies of the name: it may outlive this call.
+  Addresses found;
+  rc = LookUpAside(
+      [name, service](addrinfo** result) {
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        return getaddrinfo(name.c_str(), service.c_str(), &hints, result);
+      },
+      found, pump, cancel);
+  return found;
 }
 
 }  // namespace
 
 SocketConnection::SocketConnection(const std::string& host, int port,
                                    std::chrono::milliseconds limit, Clock::time_point deadline,
-                                   Pump pump)
+                                   Pump pump, const CancelSignal* cancel)
     : host_(host), port_(port), pump_(std::move(pump)) {
   std::string name = host;
   if (name.size() >= 2 && name.front() == '[' && name.back() == ']') {
@@ -127,8 +107,9 @@ SocketConnection::SocketConnection(const std::string& host, int port,
   }
   const std::string service = std::to_string(port);
   int rc = 0;
-  const Addresses addresses =
-      pump_ ? ResolveWhilePumping(name, service, rc, pump_) : Resolve(name, service, rc);
+  const Addresses addresses = (pump_ || cancel != nullptr)
+                                  ? ResolveAside(name, service, rc, pump_, cancel)
+                                  : Resolve(name, service, rc);
   if (rc != 0) throw HttpError("cannot resolve " + name + ": " + gai_strerror(rc));
 
   const Clock::time_point end = std::min(deadline, Clock::now() + limit);
@@ -145,7 +126,7 @@ SocketConnection::SocketConnection(const std::string& host, int port,
       error = errno;
       if (error == EINPROGRESS) {
         try {
-          WaitFor(fd, POLLOUT, ReadTimer{limit, end}, "connect time limit reached", pump_);
+          WaitFor(fd, POLLOUT, ReadTimer{limit, end, cancel}, "connect time limit reached", pump_);
         } catch (...) {
           close(fd);
           throw;
@@ -171,6 +152,7 @@ SocketConnection::~SocketConnection() {
 }
 
 void SocketConnection::Send(std::string_view bytes, const ReadTimer& timer) {
+  if (timer.cancel != nullptr) timer.cancel->ThrowIfRaised();
   while (!bytes.empty()) {
     const ssize_t n = send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
     if (n > 0) {
@@ -184,6 +166,9 @@ void SocketConnection::Send(std::string_view bytes, const ReadTimer& timer) {
 }
 
 std::size_t SocketConnection::Read(char* buffer, std::size_t size, const ReadTimer& timer) {
+  // A server that never lets the socket run dry would otherwise keep a given-up fetch reading
+  // until a size cap or the fetch limit.
+  if (timer.cancel != nullptr) timer.cancel->ThrowIfRaised();
   for (;;) {
     const ssize_t n = recv(fd_, buffer, size, 0);
     if (n >= 0) return static_cast<std::size_t>(n);
@@ -193,6 +178,83 @@ std::size_t SocketConnection::Read(char* buffer, std::size_t size, const ReadTim
       throw HttpError(SystemReason("recv", errno));
     }
   }
+}
+
+void AddressesDeleter::operator()(addrinfo* info) const { freeaddrinfo(info); }
+
+CancelSignal::CancelSignal() : fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+CancelSignal::~CancelSignal() {
+  if (fd_ >= 0) close(fd_);
+}
+
+void CancelSignal::Raise() {
+  raised_.store(true, std::memory_order_release);
+  if (fd_ >= 0) {
+    // Once is enough: the counter stays readable, and a full counter is readable too.
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = write(fd_, &one, sizeof one);
+  }
+}
+
+void CancelSignal::ThrowIfRaised() const {
+  if (raised()) throw DownloadAborted("Fetch aborted");
+}
+
+int LookUpAside(Lookup lookup, Addresses& found, const SocketConnection::Pump& pump,
+                const CancelSignal* cancel) {
+  // Shared by the two threads; whichever lets go last frees it.
+  struct Shared {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    bool abandoned = false;
+    int rc = 0;
+    Addresses result;
+  };
+  auto shared = std::make_shared<Shared>();
+  std::thread([shared, lookup = std::move(lookup)] {
+    addrinfo* raw = nullptr;
+    int code = EAI_FAIL;
+    try {
+      code = lookup(&raw);
+    } catch (...) {
+      code = EAI_MEMORY;  // the only thing a lookup of ours throws is bad_alloc
+    }
+    Addresses mine(raw);
+    if (code != 0) mine.reset();
+    const std::lock_guard<std::mutex> lock(shared->mutex);
+    if (!shared->abandoned) shared->result = std::move(mine);
+    shared->rc = code;
+    shared->finished = true;
+    shared->done.notify_all();
+  }).detach();
+
+  std::unique_lock<std::mutex> lock(shared->mutex);
+  for (;;) {
+    if (shared->finished) break;
+    if (cancel != nullptr && cancel->raised()) {
+      shared->abandoned = true;
+      cancel->ThrowIfRaised();
+    }
+    if (shared->done.wait_for(lock, SocketConnection::kPumpInterval,
+                              [&] { return shared->finished; })) {
+      break;
+    }
+    if (cancel != nullptr && cancel->raised()) continue;  // no pump for a fetch given up
+    if (!pump) continue;
+    lock.unlock();
+    try {
+      pump();
+    } catch (...) {
+      lock.lock();
+      shared->abandoned = true;
+      throw;
+    }
+    lock.lock();
+  }
+  found = std::move(shared->result);
+  return shared->rc;
 }
 
 }  // namespace tiramon::http
