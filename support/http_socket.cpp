@@ -54,7 +54,7 @@ void WaitFor(int fd, short events, const ReadTimer& timer, const char* what,
     if (n < 0 && errno != EINTR) throw HttpError(std::string("poll: ") + std::strerror(errno));
     if (cancel != nullptr) cancel->ThrowIfRaised();
     if (n > 0 && p[0].revents != 0) return;
-    if (n == 0 && pump) pump();
+    if (pump) pump();
   }
 }
 
