@@ -275,6 +275,11 @@ TEST(OfficialRates, HostileDocumentsAreRefusedQuickly) {
   std::string justOver = ecbFile;
   justOver.resize(kMaxRatesDocumentBytes + 1, ' ');
   const std::string usdCbr = Valute("USD", "1", "75,4321");
+  // Half a million levels of elements: a parser or a walk that recursed would run out of stack.
+  std::string deep;
+  for (int i = 0; i < 500000; ++i) deep += "<a>";
+  std::string closed = deep;
+  for (int i = 0; i < 500000; ++i) closed += "</a>";
 
   struct Case {
     bool ecb;
@@ -306,6 +311,8 @@ TEST(OfficialRates, HostileDocumentsAreRefusedQuickly) {
        "</Cube></Cube></Envelope>",
        "ЕЦБ: курс USD указан неверно («&lol9;»)"},
       {true, "<rates><USD>1.0545</USD></rates>", "ЕЦБ: неизвестный формат документа"},
+      {true, deep, "ЕЦБ: документ XML повреждён или обрезан"},
+      {false, closed, "ЦБ РФ: неизвестный формат документа"},
       {false, ecbFile, "ЦБ РФ: неизвестный формат документа"},
       {true, "<Envelope><Cube><Cube><Cube currency='USD' rate='1.05'/></Cube></Cube></Envelope>",
        "ЕЦБ: в документе нет даты"},
