@@ -18,6 +18,7 @@
 #include "fuzz/page_checks.h"
 #include "fuzz/pattern_checks.h"
 #include "fuzz/property.h"
+#include "fuzz/rates_checks.h"
 #include "support/http_reader.h"
 
 namespace tiramon::fuzz {
@@ -31,10 +32,9 @@ struct FuzzTarget {
 };
 
 constexpr FuzzTarget kTargets[] = {
-    {"fuzz_numtext", CheckNumtext},
-    {"fuzz_pattern", CheckPattern},
-    {"fuzz_http_reader", CheckHttpReader},
-    {"fuzz_page", CheckQuotePage},
+    {"fuzz_numtext", CheckNumtext},        {"fuzz_pattern", CheckPattern},
+    {"fuzz_http_reader", CheckHttpReader}, {"fuzz_page", CheckQuotePage},
+    {"fuzz_ecb_rates", CheckEcbRates},     {"fuzz_cbr_rates", CheckCbrRates},
 };
 
 fs::path FuzzFolder() { return fs::path(TIRAMON_TEST_DATA).parent_path().parent_path() / "fuzz"; }
