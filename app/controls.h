@@ -32,6 +32,7 @@ inline constexpr TColor Gray{128, 128, 128};
 inline constexpr TColor Lime{0, 255, 0};
 inline constexpr TColor Fuchsia{255, 0, 255};
 inline constexpr TColor Aqua{0, 255, 255};
+inline constexpr TColor Maroon{128, 0, 0};
 }  // namespace colors
 
 struct TLabel {
@@ -304,6 +305,8 @@ struct TPageControl {
 struct TStatusPanel {
   int width = 0;
   std::string text;
+  TColor fontColor = colors::Black;
+  std::string hint;
 };
 
 struct TStatusBar {

@@ -3,16 +3,33 @@
 // gives the build's addresses and callbacks that do nothing, which is what tests start from.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
 
 namespace tiramon {
 
+// Where the quote table's prices come from: the streaming quotes page behind its status file, or
+// the central banks' official daily rates.
+enum class QuoteSource { Page, OfficialRates };
+
 struct Environment {
-  std::filesystem::path programFolder;  // news.txt and kotirovki.dat live here
+  std::filesystem::path programFolder;  // news.txt, kotirovki.dat and the rate caches live here
   std::string statusUrl;                // empty: the build's configured address
   std::string quotesUrl;                // empty: the build's configured address
+  QuoteSource quoteSource = QuoteSource::Page;
+  std::string ecbUrl;  // empty: the European Central Bank's daily reference rates
+  std::string cbrUrl;  // empty: the Bank of Russia's daily rates
+
+  // What reading the settings file had to say (it was unreadable or malformed, so the build's
+  // defaults stand); empty when there is nothing to say.
+  std::string settingsNote;
+  // Stores the source and the page addresses when the user has changed them; returns an error
+  // text when the settings file could not be written, empty on success.
+  std::function<std::string(const Environment&)> saveSettings;
+  // The wall clock, for the age of the prices; empty: the system clock.
+  std::function<std::chrono::system_clock::time_point()> now;
 
   // Runs pending window events; false when the user has chosen to quit, so whatever waits
   // stops waiting.

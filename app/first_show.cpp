@@ -1,4 +1,6 @@
 // The first show of the window fills every tab, so the user never sees an empty table or memo.
+// The official rates come from servers far away: the first show puts up their cached copies and
+// the download runs once the window is on screen, so the window never waits on the network.
 #include "app/unit1.h"
 #include "support/numtext.h"
 
@@ -7,7 +9,12 @@ namespace tiramon {
 void TForm1::FormShow() {
   if (!FirstShow) return;
   DecimalMark = '.';
-  Button9Click();
+  if (environment.quoteSource == QuoteSource::OfficialRates) {
+    ShowCachedRates();
+    RefreshAfterShow = true;
+  } else {
+    Button9Click();
+  }
   Button1Click();
   Button4Click();
   Button5Click();
@@ -16,6 +23,13 @@ void TForm1::FormShow() {
   // Only a sequence that got this far counts: after an error it runs again at the next show.
   FirstShow = false;
   PageControl1.activePageIndex = 0;
+}
+
+void TForm1::FormActivate() {
+  if (!RefreshAfterShow) return;
+  RefreshAfterShow = false;
+  Button9Click();
+  ListView1Click();
 }
 
 }  // namespace tiramon

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/build_config.h"
+#include "app/quote_sources.h"
 
 namespace tiramon {
 namespace {
@@ -85,7 +86,9 @@ TForm1::TForm1(Environment env) : environment(std::move(env)) {
   PageControl1.activePageIndex = 0;
   PageControl1.pageCaptions = {"О программе",   "Форекс валютные пары", "Помощник",
                                "Рост депозита", "Слив депозита",        "Для умных"};
-  StatusBar1.panels = {TStatusPanel{200, ""}, TStatusPanel{50, ""}};
+  // Panel 1 names where the prices came from; it takes the rest of the bar.
+  StatusBar1.panels = {TStatusPanel{200, "", colors::Black, ""},
+                       TStatusPanel{720, "", colors::Black, ""}};
   PopupMenu1 = {{"N1", "Скопировать тэйк профит"},
                 {"N4", "Скопировать стоп лосс"},
                 {"N5", "Скопировать лот"},
@@ -124,12 +127,30 @@ TForm1::TForm1(Environment env) : environment(std::move(env)) {
   }
   Label39 = Label("Двойной клик выбор валютной пары", colors::Gray);
   Memo_Back.visible = false;
+  Label_Source = Label("Источник:");
+  const int source = QuoteSourceIndex(environment.quoteSource);
+  ComboBox_Source =
+      Combo(kQuoteSourceNames[source], {kQuoteSourceNames[0], kQuoteSourceNames[1]}, source);
+  Label_StatusUrl = Label("Файл статуса:");
+  Edit_StatusUrl = Edit(environment.statusUrl.empty() ? build::kStatusUrl : environment.statusUrl,
+                        "Адрес файла статуса: его первая строка — целое число, если страница "
+                        "котировок доступна");
+  Label_QuotesUrl = Label("Страница:");
+  Edit_QuotesUrl = Edit(environment.quotesUrl.empty() ? build::kQuotesUrl : environment.quotesUrl,
+                        "Адрес страницы котировок (http)");
+  Button_SaveUrls = Button("Сохранить адреса", "Запомнить адреса и обновить котировки");
 
   // Tab 2 "Помощник".
   GroupBox12.caption = "Торговый инструмент ";
   Label_Valuta = Label("Выберите валюту", colors::Red);
   RadioButton_Buy = Radio("Покупка (ask): ", true, colors::Blue);
   RadioButton_sell = Radio("Продажа (bid):", false, colors::Black);
+  Label_PriceSource = Label("", colors::Gray);
+  Label_OwnPrices = Label("Цены вашего терминала, bid / ask:");
+  Edit_OwnBid = Edit("", "Bid выбранной пары в вашем терминале");
+  Edit_OwnAsk = Edit("", "Ask выбранной пары в вашем терминале");
+  Button_OwnPrices = Button("Применить", "Считать выбранную пару по вашим ценам");
+  Button_ClearOwnPrices = Button("Сбросить", "Вернуть цены источника котировок");
 
   GroupBox13.caption = "Стоп лосс и тэйк профит";
   Label35 = Label("Стоп лосс:", colors::Red, kTwrHint);

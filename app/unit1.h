@@ -9,6 +9,7 @@
 
 #include "app/controls.h"
 #include "app/environment.h"
+#include "app/price_origin.h"
 
 namespace tiramon {
 
@@ -42,11 +43,24 @@ class TForm1 {
   TListView ListView1;
   TLabel Label39;
   TMemo Memo_Back;  // hidden
+  // Where the quotes come from, and the quote page's two addresses.
+  TLabel Label_Source;
+  TComboBox ComboBox_Source;  // a list to choose from, not to type into
+  TLabel Label_StatusUrl;
+  TEdit Edit_StatusUrl;
+  TLabel Label_QuotesUrl;
+  TEdit Edit_QuotesUrl;
+  TButton Button_SaveUrls;
 
   // ---- Tab 2 "Помощник" ---------------------------------------------------------------------
   TGroupBox GroupBox12;
   TLabel Label_Valuta;
   TRadioButton RadioButton_Buy, RadioButton_sell;
+  TLabel Label_PriceSource;  // where the working price comes from
+  // The trader's own prices for the selected pair, as his terminal shows them.
+  TLabel Label_OwnPrices;
+  TEdit Edit_OwnBid, Edit_OwnAsk;
+  TButton Button_OwnPrices, Button_ClearOwnPrices;
 
   TGroupBox GroupBox13;
   TLabel Label35;
@@ -155,6 +169,10 @@ class TForm1 {
   std::string SelectedPair, SelectedBid, SelectedAsk;
   bool QuotesAvailable = false;
   bool FirstShow = false;
+  // Where the table's prices came from and how old they are.
+  PriceOrigin Prices;
+  // The first show put up the cached official rates; the download waits until the window is up.
+  bool RefreshAfterShow = false;
 
   Environment environment;
 
@@ -172,7 +190,17 @@ class TForm1 {
   void Image5Click();                   // app/about.cpp
   void Image6Click();                   // app/about.cpp
 
-  void Button9Click();  // quotes/refresh.cpp
+  void FormActivate();                // app/first_show.cpp: the window has just appeared
+  void Button9Click();                // quotes/refresh.cpp
+  void ComboBox_SourceChange();       // quotes/source_choice.cpp
+  void Button_SaveUrlsClick();        // quotes/source_choice.cpp
+  void Button_OwnPricesClick();       // quotes/own_prices.cpp
+  void Button_ClearOwnPricesClick();  // quotes/own_prices.cpp
+  void Timer_AgeTimer();              // quotes/provenance.cpp: the prices have aged
+  // Puts Prices into words: status-bar panel 1 and the assistant's price source.
+  void ShowPriceOrigin();  // quotes/provenance.cpp
+  // The cached official rates, for a first show that must not wait on the network.
+  void ShowCachedRates();  // quotes/official_refresh.cpp
   // Text colour of a table row; nullopt keeps the list's normal colour.
   std::optional<TColor> ListView1CustomDrawItem(
       const TListItem& item) const;           // quotes/indicator.cpp

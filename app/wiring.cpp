@@ -9,6 +9,8 @@ constexpr Handler kRecalc = &TForm1::ListView1Click;
 constexpr Wire kWires[] = {
     {"Form1", Event::Create, &TForm1::FormCreate},
     {"Form1", Event::Show, &TForm1::FormShow},
+    {"Form1", Event::Shown, &TForm1::FormActivate},
+    {"Timer_Age", Event::Timer, &TForm1::Timer_AgeTimer},
 
     // About tab
     {"lbl30", Event::Click, &TForm1::lbl30Click},
@@ -23,6 +25,8 @@ constexpr Wire kWires[] = {
     {"Button9", Event::Click, &TForm1::Button9Click},
     {"ListView1", Event::Click, &TForm1::ListView1Click},
     {"ListView1", Event::DoubleClick, &TForm1::ListView1DblClick},
+    {"ComboBox_Source", Event::Change, &TForm1::ComboBox_SourceChange},
+    {"Button_SaveUrls", Event::Click, &TForm1::Button_SaveUrlsClick},
 
     // Assistant tab
     {"RadioButton_Buy", Event::Click, &TForm1::RadioButton_BuyClick},
@@ -39,6 +43,8 @@ constexpr Wire kWires[] = {
     {"SpeedButton2", Event::Click, &TForm1::SpeedButton2Click},
     {"SpeedButton3", Event::Click, &TForm1::SpeedButton3Click},
     {"SpeedButton4", Event::Click, &TForm1::SpeedButton4Click},
+    {"Button_OwnPrices", Event::Click, &TForm1::Button_OwnPricesClick},
+    {"Button_ClearOwnPrices", Event::Click, &TForm1::Button_ClearOwnPricesClick},
 
     // Simulator tabs; the two buttons under the drain memo still run the growth table.
     {"Button1", Event::Click, &TForm1::Button1Click},

@@ -15,6 +15,8 @@ enum class Event {
   Click,        // a click on a button, radio button, picture, link, menu item or table row
   DoubleClick,  // a double click on the table or the tray icon
   Change,       // the user changed the text of an edit or combo box
+  Shown,        // the window has just appeared on screen
+  Timer,        // a timer's interval has passed
 };
 
 using Handler = void (TForm1::*)();

@@ -310,6 +310,8 @@ void TForm1::ListView1Click() {
     // Same for a zero leverage, a zero point value and the like.
     if (pairTakenUp && !levelsWritten) assistant::ClearPriceLevels(*this);
   }
+  // The pair may have changed: say where its price comes from.
+  ShowPriceOrigin();
 }
 
 }  // namespace tiramon

@@ -30,6 +30,24 @@ constexpr std::size_t kMinEntryBytes = 64;
 
 }  // namespace
 
+void AppendQuoteRow(TForm1& form, std::string_view name, std::string_view bid, std::string_view ask,
+                    QuoteInputs& inputs, std::string& cell) {
+  TListItem& row = form.ListView1.items.emplace_back();
+  row.caption = name;
+  row.subItems.reserve(kRowCells, kRowTextBytes);
+  cell.assign(bid).push_back('0');
+  row.subItems.push_back(cell);
+  cell.assign(ask).push_back('0');
+  row.subItems.push_back(cell);
+  const Ext askValue = ParseDecimal(ask);
+  const Ext bidValue = ParseDecimal(bid);
+  cell.clear();
+  AppendFormatGeneral(cell, (askValue - bidValue).v);
+  row.subItems.push_back(cell);
+  DecimalMark = '.';
+  CompleteQuoteRow(form, row, name, bid, ask, inputs);
+}
+
 void ParseQuotePage(TForm1& form, std::string_view page) {
   TRegExpr matcher;
   matcher.SetModifier('m', true);
@@ -53,22 +71,7 @@ void ParseQuotePage(TForm1& form, std::string_view page) {
     const std::string_view bid = Group(matcher, 2);
     const std::string_view ask = Group(matcher, 3);
 
-    // The row joins the table before its columns are filled, so that a row cut short by an
-    // error is still there to see.
-    TListItem& row = items.emplace_back();
-    row.caption = name;
-    row.subItems.reserve(kRowCells, kRowTextBytes);
-    cell.assign(bid).push_back('0');
-    row.subItems.push_back(cell);
-    cell.assign(ask).push_back('0');
-    row.subItems.push_back(cell);
-    const Ext askValue = ParseDecimal(ask);
-    const Ext bidValue = ParseDecimal(bid);
-    cell.clear();
-    AppendFormatGeneral(cell, (askValue - bidValue).v);
-    row.subItems.push_back(cell);
-    DecimalMark = '.';
-    CompleteQuoteRow(form, row, name, bid, ask, inputs);
+    AppendQuoteRow(form, name, bid, ask, inputs, cell);
   }
 }
 

@@ -2,9 +2,11 @@
 // table (pair, bid, ask, spread), completed by CompleteQuoteRow.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "app/unit1.h"
+#include "quotes/quote_table.h"
 
 namespace tiramon::quotes {
 
@@ -12,6 +14,13 @@ namespace tiramon::quotes {
 inline constexpr std::string_view kQuoteRowPattern =
     R"re(<a href=\"/currencies.*?\"  title=\".*?\" >(.*?)</a></td>)re"
     R"re(<td class=\".*?\">(.*?)</td><td class=\".*?\">(.*?)</td>)re";
+
+// Appends the row of one pair to form.ListView1: its name, the bid and the ask as the table shows
+// them (a "0" appended), the spread, then the columns CompleteQuoteRow works out. `cell` is room
+// to build a text in, kept by the caller across rows. The row joins the table before its columns
+// are filled, so that a row cut short by an error is still there to see.
+void AppendQuoteRow(TForm1& form, std::string_view name, std::string_view bid, std::string_view ask,
+                    QuoteInputs& inputs, std::string& cell);
 
 // Appends one row to form.ListView1 per entry, in page order. A price the conversion rejects or
 // an arithmetic error stops the parse with its error; the rows added so far stay.

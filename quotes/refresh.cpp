@@ -15,7 +15,9 @@
 
 #include "app/build_config.h"
 #include "app/unit1.h"
+#include "quotes/official_refresh.h"
 #include "quotes/page_parser.h"
+#include "quotes/provenance.h"
 #include "quotes/quote_table.h"
 #include "support/download.h"
 #include "support/http_client.h"
@@ -211,11 +213,26 @@ void WriteCacheFile(const std::filesystem::path& file, std::string_view page,
   temporary.renamed = true;
 }
 
+bool IsDemoPage(std::string_view page) {
+  return page.find(kDemoPageMark) != std::string_view::npos;
+}
+
+Clock::time_point FileTime(const std::filesystem::path& file) {
+  std::error_code error;
+  const std::filesystem::file_time_type written = std::filesystem::last_write_time(file, error);
+  if (error) return {};
+  return std::chrono::time_point_cast<Clock::duration>(std::chrono::file_clock::to_sys(written));
+}
+
 }  // namespace quotes
 
 void TForm1::Button9Click() {
   quotes::RefreshGuard guard(this);
   if (!guard.entered()) return;
+  if (environment.quoteSource == QuoteSource::OfficialRates) {
+    quotes::RefreshOfficialRates(*this);
+    return;
+  }
 
   QuotesAvailable = false;
   const std::filesystem::path folder =
@@ -236,33 +253,55 @@ void TForm1::Button9Click() {
   }
   ListView1.items.clear();
   ListView1.selectedIndex = -1;
+  // The table is empty now: whatever was said of the old prices no longer holds.
+  Prices = PriceOrigin{};
+  Prices.refreshing = true;
+  ShowPriceOrigin();
 
   std::string page;
+  bool fetched = false;
   {
     HttpClient client;
     client.userAgent = quotes::kPageUserAgent;
     client.acceptLanguage = quotes::kPageLanguage;
     client.followRedirects = true;
-    // A failed fetch means the cache; the user hears of it only through the availability
-    // indicator.
-    std::optional<std::string> live =
-        quotes::FetchLivePage([&] { return client.FetchPageText(quotesUrl); });
+    // A failed fetch means the cache; the user hears of it through the availability indicator
+    // and the source panel.
+    std::optional<std::string> live = quotes::FetchLivePage(
+        [&] { return client.FetchPageText(quotesUrl, environment.processEvents); });
     if (live) {
       page = std::move(*live);
+      fetched = true;
     } else {
       QuotesAvailable = false;
     }
   }
 
   const std::filesystem::path cacheFile = folder / quotes::kCacheFileName;
+  PriceOrigin origin;
+  origin.kind = PriceOrigin::Kind::Page;
+  origin.unreachable = !fetched;
   if (QuotesAvailable) {
     quotes::WriteCacheFile(cacheFile, page);
+    origin.live = true;
+    origin.pageTime = environment.now ? environment.now() : quotes::Clock::now();
   } else {
+    Prices = PriceOrigin{};
+    Prices.unreachable = !fetched;
+    Prices.note = fetched ? "страница котировок закрыта файлом статуса, кэша нет"
+                          : "нет связи со страницей котировок, кэша нет";
+    ShowPriceOrigin();
     page = quotes::ReadCacheFile(cacheFile);
+    origin.pageTime = quotes::FileTime(cacheFile);
   }
+  origin.demo = quotes::IsDemoPage(page);
+  Prices = origin;
+  ShowPriceOrigin();
   // The page goes to the parser as it is. Splitting it into the buffer memo's lines as well
   // would hold a second copy of a page that may be tens of megabytes, and nobody reads it there.
   quotes::ParseQuotePage(*this, page);
+  // The first rows of the first page choose the pair the assistant works on.
+  ShowPriceOrigin();
 }
 
 }  // namespace tiramon

@@ -2,6 +2,7 @@
 // last live page used is kept in a cache file and shown whenever the live page cannot be.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -16,6 +17,13 @@ inline constexpr const char* kStatusFileName = "news.txt";
 inline constexpr const char* kCacheFileName = "kotirovki.dat";
 inline constexpr const char* kPageUserAgent = "Mozilla/4.0 (compatible; MSIE 5.5; Windows 98)";
 inline constexpr const char* kPageLanguage = "ru";
+// The demo feed's pages carry this tag, which no real quotes page has: its prices are made up,
+// and the program says so wherever it names the source, cached copies included.
+inline constexpr std::string_view kDemoPageMark = R"(<meta name="tiramon-demo-data")";
+
+bool IsDemoPage(std::string_view page);
+// When a file was last written; the epoch when that cannot be told.
+std::chrono::system_clock::time_point FileTime(const std::filesystem::path& file);
 
 // The lines of a text as the text buffer holds them: broken at CR LF, at a lone CR and at a lone
 // LF; a break at the very end starts no further line. Bytes, NUL included, are kept.

@@ -64,6 +64,12 @@ TEST(Wiring, EveryHandlerIsWiredAndNoEventTwice) {
       {&TForm1::RadioButton4Click, 1},
       {&TForm1::RadioButton31Click, 1},
       {&TForm1::RadioButton32Click, 1},
+      {&TForm1::FormActivate, 1},
+      {&TForm1::Timer_AgeTimer, 1},
+      {&TForm1::ComboBox_SourceChange, 1},
+      {&TForm1::Button_SaveUrlsClick, 1},
+      {&TForm1::Button_OwnPricesClick, 1},
+      {&TForm1::Button_ClearOwnPricesClick, 1},
   };
   std::set<std::pair<std::string, Event>> events;
   int rows = 0;

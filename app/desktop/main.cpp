@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "app/desktop/main_window.h"
+#include "app/desktop/settings.h"
 #include "app/program_folder.h"
 #include "support/numtext.h"
 
@@ -28,6 +29,11 @@ int main(int argc, char* argv[]) {
   tiramon::Environment environment;
   environment.programFolder = tiramon::ChooseProgramFolder(
       QDir(QApplication::applicationDirPath()).absolutePath().toStdString());
+  const QString settingsPath = tiramon::desktop::SettingsPath();
+  tiramon::desktop::LoadSettings(settingsPath, environment);
+  environment.saveSettings = [settingsPath](const tiramon::Environment& changed) {
+    return tiramon::desktop::SaveSettings(settingsPath, changed);
+  };
   tiramon::desktop::MainWindow window(std::move(environment));
   window.show();
   // "Выход" may be chosen from the tray while the first show waits for the status file, before

@@ -282,8 +282,13 @@ void MainWindow::BuildWindow() {
   panel1->setFixedWidth(model_->StatusBar1.panels[1].width);
   status->addWidget(panel1);
   renderers_.push_back([this, panel1] {
-    const QString text = Q(model_->StatusBar1.panels[1].text);
+    const TStatusPanel& panel = model_->StatusBar1.panels[1];
+    const QString text = Q(panel.text);
     if (panel1->text() != text) panel1->setText(text);
+    if (panel1->toolTip() != Q(panel.hint)) panel1->setToolTip(Q(panel.hint));
+    if (panel1->palette().color(QPalette::WindowText) != ToQColor(panel.fontColor)) {
+      SetTextColour(panel1, panel.fontColor);
+    }
     // The panel paints from the model; repainted only when what it would show has changed.
     const TPanelDrawing drawing = model_->StatusBar1DrawPanel();
     const QString key = QString::number(drawing.imageIndex) + Q(drawing.text);
@@ -293,6 +298,13 @@ void MainWindow::BuildWindow() {
     }
   });
   layout->addWidget(status);
+  // The age of the prices is said in words that go stale themselves ("10:32" turns red after an
+  // hour): the model words it afresh twice a minute.
+  auto* ageTimer = new QTimer(this);
+  ageTimer->setObjectName("Timer_Age");
+  ageTimer->setInterval(30000);
+  connect(ageTimer, &QTimer::timeout, this, [this] { Fire("Timer_Age", Event::Timer); });
+  ageTimer->start();
   // Last: the icon is drawn on the artwork's thread meanwhile, and only showing needs it.
   appIcon_ = artwork_->ApplicationIcon();
   setWindowIcon(appIcon_);
@@ -366,6 +378,11 @@ void MainWindow::setVisible(bool visible) {
     Fire("Form1", Event::Show);
     inFormShow_ = false;
     if (quitRequested_) return;
+    // Whatever the first show left for later (the official rates' download) runs once the
+    // window is on the screen.
+    QTimer::singleShot(0, this, [this] {
+      if (!quitRequested_) Fire("Form1", Event::Shown);
+    });
   }
   QWidget::setVisible(visible);
 }
@@ -523,6 +540,7 @@ QLabel* MainWindow::Label(QWidget* parent, const char* name, const TLabel& label
     font.setPointSizeF(font.pointSizeF() * 1.6);
     font.setBold(true);
   }
+  if (style & kSmall) font.setPointSizeF(font.pointSizeF() * 0.9);
   widget->setFont(font);
   widget->move(x, y);
   if (w > 0) widget->setFixedWidth(w);
@@ -696,6 +714,25 @@ QToolButton* MainWindow::CopyButton(QWidget* parent, const char* name, const TBu
   widget->setToolTip(Q(button.hint));
   connect(widget, &QToolButton::clicked, this,
           [this, control = std::string(name)] { Fire(control, Event::Click); });
+  return widget;
+}
+
+QComboBox* MainWindow::Choice(QWidget* parent, const char* name, TComboBox& combo, int x, int y,
+                              int w) {
+  auto* widget = new QComboBox(parent);
+  widget->setObjectName(name);
+  widget->setGeometry(x, y, w, kRowHeight);
+  for (const std::string& item : combo.items) widget->addItem(Q(item));
+  connect(widget, &QComboBox::activated, this,
+          [this, widget, &combo, control = std::string(name)](int index) {
+            combo.itemIndex = index;
+            combo.text = widget->itemText(index).toStdString();
+            Fire(control, Event::Change);
+          });
+  renderers_.push_back([widget, &combo] {
+    if (widget->currentIndex() != combo.itemIndex) widget->setCurrentIndex(combo.itemIndex);
+    if (widget->toolTip() != Q(combo.hint)) widget->setToolTip(Q(combo.hint));
+  });
   return widget;
 }
 

@@ -78,7 +78,7 @@ class MainWindow : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  enum Style { kPlain = 0, kBold = 1, kLarge = 2, kUnderline = 4 };
+  enum Style { kPlain = 0, kBold = 1, kLarge = 2, kUnderline = 4, kSmall = 8 };
 
   void RenderFrom(size_t first);
   void BuildWindow();
@@ -98,6 +98,8 @@ class MainWindow : public QWidget {
                 int style = kPlain);
   QLineEdit* Edit(QWidget* parent, const char* name, TEdit& edit, int x, int y, int w);
   QComboBox* Combo(QWidget* parent, const char* name, TComboBox& combo, int x, int y, int w);
+  // A combo box that offers its items only, with nothing to type.
+  QComboBox* Choice(QWidget* parent, const char* name, TComboBox& combo, int x, int y, int w);
   QRadioButton* Radio(QWidget* parent, const char* name, TRadioButton& radio, int x, int y, int w);
   QCheckBox* Check(QWidget* parent, const char* name, TCheckBox& check, int x, int y, int w);
   QPushButton* Button(QWidget* parent, const char* name, const TButton& button, int x, int y, int w,

@@ -96,17 +96,30 @@ void MainWindow::BuildQuotesTab(QWidget* page) {
   Label(box, "Label41", m.Label41, 292, 52);
   Button(box, "Button9", m.Button9, 700, 22, 190, 44);
 
-  Table(page, 10, 100, 910, 510);
-  Label(page, "Label39", m.Label39, 12, 618);
+  Table(page, 10, 100, 910, 456);
+  Label(page, "Label39", m.Label39, 12, 566);
+  Label(page, "Label_Source", m.Label_Source, 470, 566, 0, kBold);
+  Choice(page, "ComboBox_Source", m.ComboBox_Source, 560, 562, 360);
+  Label(page, "Label_StatusUrl", m.Label_StatusUrl, 12, 600);
+  Edit(page, "Edit_StatusUrl", m.Edit_StatusUrl, 104, 596, 290);
+  Label(page, "Label_QuotesUrl", m.Label_QuotesUrl, 404, 600);
+  Edit(page, "Edit_QuotesUrl", m.Edit_QuotesUrl, 472, 596, 300);
+  Button(page, "Button_SaveUrls", m.Button_SaveUrls, 782, 594, 138, 28);
   Memo(page, "Memo_Back", m.Memo_Back, 0, 0, 10, 10, kMemoBackground);
 }
 
 void MainWindow::BuildAssistantTab(QWidget* page) {
   TForm1& m = *model_;
   QGroupBox* pair = Group(page, "GroupBox12", m.GroupBox12, 10, 6, 450, 150);
-  Label(pair, "Label_Valuta", m.Label_Valuta, 16, 26, 420, kLarge);
-  Radio(pair, "RadioButton_Buy", m.RadioButton_Buy, 16, 80, 420);
-  Radio(pair, "RadioButton_sell", m.RadioButton_sell, 16, 110, 420);
+  Label(pair, "Label_Valuta", m.Label_Valuta, 16, 22, 420, kLarge);
+  Label(pair, "Label_PriceSource", m.Label_PriceSource, 16, 52, 420, kSmall);
+  Radio(pair, "RadioButton_Buy", m.RadioButton_Buy, 16, 84, 216);
+  Radio(pair, "RadioButton_sell", m.RadioButton_sell, 16, 114, 216);
+  Label(pair, "Label_OwnPrices", m.Label_OwnPrices, 240, 72, 200, kSmall);
+  Edit(pair, "Edit_OwnBid", m.Edit_OwnBid, 240, 90, 96);
+  Edit(pair, "Edit_OwnAsk", m.Edit_OwnAsk, 342, 90, 96);
+  Button(pair, "Button_OwnPrices", m.Button_OwnPrices, 240, 118, 96, 24);
+  Button(pair, "Button_ClearOwnPrices", m.Button_ClearOwnPrices, 342, 118, 96, 24);
 
   QGroupBox* deposit = Group(page, "GroupBox8", m.GroupBox8, 10, 164, 450, 474);
   Label(deposit, "Label36", m.Label36, 16, 36, 0, kBold);

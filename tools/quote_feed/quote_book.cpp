@@ -65,6 +65,8 @@ std::string Slug(const std::string& name) {
 constexpr const char* kHead =
     "<!DOCTYPE html>\n"
     "<html lang=\"ru\">\n<head>\n<meta charset=\"utf-8\">\n"
+    // Says to the program that these prices are made up, live or from its cache.
+    "<meta name=\"tiramon-demo-data\" content=\"демо-данные, не рыночные цены\">\n"
     "<title>Потоковые курсы валют \xE2\x80\x93 основные пары</title>\n"
     "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
     "<link rel=\"stylesheet\" href=\"/css/main.css\">\n"

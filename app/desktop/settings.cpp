@@ -1,0 +1,113 @@
+#include "app/desktop/settings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include "app/build_config.h"
+
+namespace tiramon::desktop {
+namespace {
+
+constexpr const char* kSourceKey = "quotes/source";
+constexpr const char* kStatusUrlKey = "quotes/statusUrl";
+constexpr const char* kPageUrlKey = "quotes/pageUrl";
+constexpr const char* kEcbUrlKey = "quotes/ecbUrl";
+constexpr const char* kCbrUrlKey = "quotes/cbrUrl";
+
+const char* SourceName(QuoteSource source) {
+  return source == QuoteSource::OfficialRates ? "official" : "page";
+}
+
+QuoteSource BuildDefaultSource() {
+  return std::string(build::kQuoteSource) == "official" ? QuoteSource::OfficialRates
+                                                        : QuoteSource::Page;
+}
+
+bool LooksLikeUrl(const QString& text) {
+  if (!(text.startsWith("http://") || text.startsWith("https://"))) return false;
+  for (const QChar c : text) {
+    if (c.unicode() <= ' ' || c.unicode() == 0x7f) return false;
+  }
+  return text.size() < 2000;
+}
+
+}  // namespace
+
+QString SettingsPath() {
+  QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+  if (base.isEmpty() || !QDir::isAbsolutePath(base)) base = QDir::homePath() + "/.config";
+  return base + "/tiramon/tiramon.conf";
+}
+
+void LoadSettings(const QString& path, Environment& environment) {
+  environment.quoteSource = BuildDefaultSource();
+  const QFileInfo info(path);
+  if (!info.exists()) return;  // a fresh install: the defaults, nothing to say
+  if (!info.isFile() || !info.isReadable()) {
+    environment.settingsNote = "Файл настроек не читается, взяты исходные настройки";
+    return;
+  }
+  const QSettings settings(path, QSettings::IniFormat);
+  if (settings.status() != QSettings::NoError) {
+    environment.settingsNote = "Файл настроек повреждён, взяты исходные настройки";
+    return;
+  }
+  QStringList wrong;
+  if (settings.contains(kSourceKey)) {
+    const QString source = settings.value(kSourceKey).toString();
+    if (source == "official") {
+      environment.quoteSource = QuoteSource::OfficialRates;
+    } else if (source == "page") {
+      environment.quoteSource = QuoteSource::Page;
+    } else {
+      wrong << "источник";
+    }
+  }
+  const struct {
+    const char* key;
+    std::string Environment::*field;
+    const char* what;
+  } urls[] = {{kStatusUrlKey, &Environment::statusUrl, "адрес файла статуса"},
+              {kPageUrlKey, &Environment::quotesUrl, "адрес страницы"},
+              {kEcbUrlKey, &Environment::ecbUrl, "адрес ЕЦБ"},
+              {kCbrUrlKey, &Environment::cbrUrl, "адрес ЦБ РФ"}};
+  for (const auto& url : urls) {
+    if (!settings.contains(url.key)) continue;
+    const QString text = settings.value(url.key).toString().trimmed();
+    if (LooksLikeUrl(text)) {
+      environment.*url.field = text.toStdString();
+    } else {
+      wrong << url.what;
+    }
+  }
+  if (!wrong.isEmpty()) {
+    environment.settingsNote =
+        "В файле настроек неверно: " + wrong.join(", ").toStdString() + "; взяты исходные";
+  }
+}
+
+std::string SaveSettings(const QString& path, const Environment& environment) {
+  if (!QDir().mkpath(QFileInfo(path).absolutePath())) return "нет доступа к папке настроек";
+  QSettings settings(path, QSettings::IniFormat);
+  settings.setValue(kSourceKey, SourceName(environment.quoteSource));
+  if (!environment.statusUrl.empty()) {
+    settings.setValue(kStatusUrlKey, QString::fromStdString(environment.statusUrl));
+  }
+  if (!environment.quotesUrl.empty()) {
+    settings.setValue(kPageUrlKey, QString::fromStdString(environment.quotesUrl));
+  }
+  settings.sync();
+  switch (settings.status()) {
+    case QSettings::NoError:
+      return {};
+    case QSettings::AccessError:
+      return "нет доступа к файлу " + path.toStdString();
+    case QSettings::FormatError:
+      break;
+  }
+  return "файл " + path.toStdString() + " повреждён";
+}
+
+}  // namespace tiramon::desktop

@@ -1,0 +1,24 @@
+// The settings file, $XDG_CONFIG_HOME/tiramon/tiramon.conf (Qt's INI format): the quote source and
+// the quote page's addresses. It is written only when the user changes them. A file that cannot
+// be read or holds what the program cannot use leaves the build's defaults in force, with a note
+// the status bar shows; it never stops the program.
+#pragma once
+
+#include <QString>
+#include <string>
+
+#include "app/environment.h"
+
+namespace tiramon::desktop {
+
+// $XDG_CONFIG_HOME/tiramon/tiramon.conf, or ~/.config/tiramon/tiramon.conf.
+QString SettingsPath();
+
+// Fills the quote source (else the build's default), the page addresses and the official rates'
+// addresses from the file at `path`, and environment.settingsNote when something was wrong.
+void LoadSettings(const QString& path, Environment& environment);
+
+// Stores the source and the page addresses; the error in the user's words, empty on success.
+std::string SaveSettings(const QString& path, const Environment& environment);
+
+}  // namespace tiramon::desktop

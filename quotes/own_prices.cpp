@@ -1,0 +1,124 @@
+// The trader's own prices: the bid and ask his terminal shows for the pair he is about to trade,
+// put over whatever the source gave. The whole table is worked out again, since a dollar pair's
+// bid is also the reference rate of the crosses on its base. They last until he clears them or
+// the next refresh brings the source's prices back.
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/unit1.h"
+#include "quotes/page_parser.h"
+#include "quotes/quote_table.h"
+#include "support/errors.h"
+#include "support/numtext.h"
+
+namespace tiramon {
+namespace quotes {
+namespace {
+
+struct RowPrices {
+  std::string name, bid, ask;
+};
+
+// A price as a terminal shows it: digits with at most one decimal point, above zero.
+std::string CheckedPrice(const std::string& text, const char* which) {
+  std::size_t points = 0;
+  std::size_t digits = 0;
+  for (const char c : text) {
+    if (c == '.') {
+      ++points;
+    } else if (c >= '0' && c <= '9') {
+      ++digits;
+    } else {
+      digits = 0;
+      break;
+    }
+  }
+  const std::string example = " Введите цену так, как её показывает терминал, например 1.0855.";
+  if (text.empty()) throw UserError(std::string("Введите ") + which + "." + example);
+  if (digits == 0 || points > 1 || digits > 12) {
+    throw UserError(std::string(which) + " введён неверно: «" + text + "»." + example);
+  }
+  DecimalMark = '.';
+  if (!(ParseDecimal(text) > 0)) throw UserError(std::string(which) + " должен быть больше нуля.");
+  return text;
+}
+
+// The prices each row was built from: the table shows them with a "0" appended.
+std::vector<RowPrices> TablePrices(const TForm1& form) {
+  std::vector<RowPrices> rows;
+  for (const TListItem& item : form.ListView1.items) {
+    if (item.subItems.size() < 2) continue;
+    std::string bid = item.subItems[0];
+    std::string ask = item.subItems[1];
+    if (!bid.empty()) bid.pop_back();
+    if (!ask.empty()) ask.pop_back();
+    rows.push_back({item.caption, std::move(bid), std::move(ask)});
+  }
+  return rows;
+}
+
+// Builds the table again from `rows`, keeping the highlighted row.
+void RebuildTable(TForm1& form, const std::vector<RowPrices>& rows) {
+  const int selected = form.ListView1.selectedIndex;
+  form.ListView1.items.clear();
+  form.ListView1.items.reserve(rows.size());
+  QuoteInputs inputs(form);
+  std::string cell;
+  for (const RowPrices& row : rows) AppendQuoteRow(form, row.name, row.bid, row.ask, inputs, cell);
+  form.ListView1.selectedIndex = selected;
+}
+
+// Puts the source's prices back into the row of the pair that had the user's own.
+void RestoreSourcePrices(TForm1& form, std::vector<RowPrices>& rows) {
+  for (RowPrices& row : rows) {
+    if (row.name == form.Prices.ownPair) {
+      row.bid = form.Prices.sourceBid;
+      row.ask = form.Prices.sourceAsk;
+    }
+  }
+  form.Prices.ownPair.clear();
+  form.Prices.sourceBid.clear();
+  form.Prices.sourceAsk.clear();
+}
+
+}  // namespace
+}  // namespace quotes
+
+void TForm1::Button_OwnPricesClick() {
+  if (SelectedPair.empty()) {
+    throw UserError(
+        "Сначала выберите валютную пару: двойной клик по её строке в таблице котировок.");
+  }
+  const std::string bid = quotes::CheckedPrice(Edit_OwnBid.text, "Bid");
+  const std::string ask = quotes::CheckedPrice(Edit_OwnAsk.text, "Ask");
+  if (ParseDecimal(ask) < ParseDecimal(bid)) {
+    throw UserError("Ask не может быть меньше bid: цена покупки не ниже цены продажи.");
+  }
+  std::vector<quotes::RowPrices> rows = quotes::TablePrices(*this);
+  const auto selected = std::find_if(rows.begin(), rows.end(),
+                                     [this](const auto& row) { return row.name == SelectedPair; });
+  if (selected == rows.end()) {
+    throw UserError("Пары " + SelectedPair + " нет в таблице котировок: обновите котировки.");
+  }
+  // One pair at a time: the pair typed before gets its source's prices back.
+  if (!Prices.ownPair.empty()) quotes::RestoreSourcePrices(*this, rows);
+  Prices.sourceBid = std::exchange(selected->bid, bid);
+  Prices.sourceAsk = std::exchange(selected->ask, ask);
+  Prices.ownPair = SelectedPair;
+  quotes::RebuildTable(*this, rows);
+  ShowPriceOrigin();
+  ListView1Click();
+}
+
+void TForm1::Button_ClearOwnPricesClick() {
+  if (Prices.ownPair.empty()) return;
+  std::vector<quotes::RowPrices> rows = quotes::TablePrices(*this);
+  quotes::RestoreSourcePrices(*this, rows);
+  quotes::RebuildTable(*this, rows);
+  ShowPriceOrigin();
+  ListView1Click();
+}
+
+}  // namespace tiramon

@@ -1,0 +1,286 @@
+// The official-rates source end to end on loopback: the central banks' documents served by test
+// servers fill the quote table and its caches; hostile answers leave the table and the caches as
+// they were and say why in the status panel.
+#include "quotes/official_refresh.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "app/unit1.h"
+#include "support/download.h"
+#include "support/numtext.h"
+#include "tests/support/canned_server.h"
+#include "tests/support/test_files.h"
+
+namespace tiramon {
+namespace {
+
+using testing::CannedConnection;
+using testing::CannedServer;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+using namespace std::chrono_literals;
+
+std::string Ok(const std::string& body) {
+  return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+std::string TestData(const char* name) {
+  return ReadFile(std::string(TIRAMON_TEST_DATA) + "/" + name).value_or("");
+}
+
+const std::string kEcb = TestData("eurofxref-daily-2023-01-03.xml");
+const std::string kCbr = TestData("cbr-daily-sample.xml");
+
+// Serves the two documents; either answer can be swapped for a hostile one.
+class Banks {
+ public:
+  Banks(std::string ecbAnswer, std::string cbrAnswer)
+      : server_(CannedServer::Replies([ecbAnswer, cbrAnswer](const std::string& request) {
+          if (request.rfind("GET /ecb.xml ", 0) == 0) return ecbAnswer;
+          if (request.rfind("GET /cbr.asp ", 0) == 0) return cbrAnswer;
+          return std::string("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n");
+        })) {}
+  Environment At(const std::filesystem::path& folder) const {
+    Environment environment;
+    environment.programFolder = folder;
+    environment.quoteSource = QuoteSource::OfficialRates;
+    environment.ecbUrl = server_.Url("/ecb.xml");
+    environment.cbrUrl = server_.Url("/cbr.asp");
+    return environment;
+  }
+
+ private:
+  CannedServer server_;
+};
+
+struct Row {
+  std::string name, price;
+};
+
+std::vector<Row> Rows(const TForm1& form) {
+  std::vector<Row> rows;
+  for (const TListItem& item : form.ListView1.items) {
+    EXPECT_GE(item.subItems.size(), 3u) << item.caption;
+    if (item.subItems.size() < 3) continue;
+    // The table shows a bid and an ask with a "0" appended; a mid rate is both, so no spread.
+    EXPECT_EQ(item.subItems[0], item.subItems[1]) << item.caption;
+    EXPECT_EQ(item.subItems[2], "0") << item.caption;
+    const std::string bid(item.subItems[0]);
+    rows.push_back(Row{item.caption, bid.substr(0, bid.size() - 1)});
+  }
+  return rows;
+}
+
+class OfficialRefreshTest : public ::testing::Test {
+ protected:
+  void SetUp() override { DecimalMark = '.'; }
+  TempDir dir_;
+};
+
+TEST_F(OfficialRefreshTest, TheBanksRatesBecomeTheTable) {
+  Banks banks(Ok(kEcb), Ok(kCbr));
+  TForm1 form(banks.At(dir_.path()));
+  form.Button9Click();
+
+  // Units per euro on 03.01.2023: USD 1.0545, JPY 137.93, GBP 0.88048, CHF 0.9879, CAD 1.4414,
+  // AUD 1.5708, NZD 1.6932, SGD 1.4188 ... A pair's mid is quote ÷ base, rounded half up to 4
+  // decimals (2 for yen). USD/RUB comes from the Bank of Russia's sample: 75,4321 roubles per
+  // dollar.
+  const std::vector<Row> expected = {
+      {"EUR/USD", "1.0545"},   // 1.0545 / 1
+      {"GBP/USD", "1.1976"},   // 1.0545 / 0.88048 = 1.19764...
+      {"AUD/USD", "0.6713"},   // 1.0545 / 1.5708 = 0.67131...
+      {"NZD/USD", "0.6228"},   // 1.0545 / 1.6932 = 0.62278...
+      {"USD/JPY", "130.80"},   // 137.93 / 1.0545 = 130.801...
+      {"USD/CHF", "0.9368"},   // 0.9879 / 1.0545 = 0.93684...
+      {"USD/CAD", "1.3669"},   // 1.4414 / 1.0545 = 1.36690...
+      {"USD/SEK", "10.5671"},  // 11.1430 / 1.0545 = 10.56709...
+      {"USD/DKK", "7.0526"},   // 7.4370 / 1.0545 = 7.05263...
+      {"USD/NOK", "9.9839"},   // 10.5280 / 1.0545 = 9.98388...
+      {"USD/HKD", "7.8134"},   // 8.2392 / 1.0545 = 7.81337...
+      {"USD/SGD", "1.3455"},   // 1.4188 / 1.0545 = 1.34547...
+      {"USD/TRY", "18.7355"},  // 19.7566 / 1.0545 = 18.73551...
+      {"USD/CNY", "6.9097"},   // 7.2863 / 1.0545 = 6.90972...
+      {"USD/RUB", "75.4321"},  // Bank of Russia: 75,4321 / 1
+      {"USD/MXN", "19.4673"},  // 20.5283 / 1.0545 = 19.46733...
+      {"USD/PLN", "4.4411"},   // 4.6831 / 1.0545 = 4.44106...
+      {"USD/ZAR", "17.0877"},  // 18.0190 / 1.0545 = 17.08772...
+      {"EUR/GBP", "0.8805"},   // 0.88048 / 1 → half up at the 4th decimal
+      {"EUR/JPY", "137.93"},   // 137.93 / 1
+      {"GBP/JPY", "156.65"},   // 137.93 / 0.88048 = 156.652...
+      {"CHF/JPY", "139.62"},   // 137.93 / 0.9879 = 139.619...
+      {"EUR/CHF", "0.9879"},   // 0.9879 / 1
+      {"AUD/NZD", "1.0779"},   // 1.6932 / 1.5708 = 1.07792...
+      {"CAD/JPY", "95.69"},    // 137.93 / 1.4414 = 95.692...
+      {"AUD/JPY", "87.81"},    // 137.93 / 1.5708 = 87.809...
+      {"NZD/JPY", "81.46"},    // 137.93 / 1.6932 = 81.461...
+      {"EUR/AUD", "1.5708"},   // 1.5708 / 1
+      {"EUR/CAD", "1.4414"},   // 1.4414 / 1
+      {"GBP/CHF", "1.1220"},   // 0.9879 / 0.88048 = 1.12200...
+      {"SGD/JPY", "97.22"},    // 137.93 / 1.4188 = 97.216...
+  };
+  const std::vector<Row> rows = Rows(form);
+  ASSERT_EQ(rows.size(), expected.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(rows[i].name, expected[i].name);
+    EXPECT_EQ(rows[i].price, expected[i].price) << expected[i].name;
+  }
+  // The derived columns as for any source: 0.1 lot of EUR/USD is 0.1 × 100000 × 1.0545 dollars.
+  EXPECT_EQ(form.ListView1.items[0].subItems[3], "10545");
+  // The first refresh chooses EUR/USD, at the mid as both prices.
+  EXPECT_EQ(form.SelectedPair, "EUR/USD");
+  EXPECT_EQ(form.RadioButton_Buy.caption, "Покупка (ask): 1.0545");
+
+  EXPECT_TRUE(form.QuotesAvailable);
+  EXPECT_EQ(form.StatusBar1.panels[1].text,
+            "ЕЦБ: курсы на 03.01.2023, ЦБ РФ: на 14.03.2023 (средние, без спреда) — устарели");
+  EXPECT_EQ(form.StatusBar1.panels[1].fontColor, colors::Red);
+  EXPECT_EQ(ReadFile(dir_ / "ecb-rates.xml"), kEcb);
+  EXPECT_EQ(ReadFile(dir_ / "cbr-rates.xml"), kCbr);
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "ecb-rates.xml.part"));
+}
+
+TEST_F(OfficialRefreshTest, WithoutAnAnswerTheCachesServe) {
+  {
+    Banks banks(Ok(kEcb), Ok(kCbr));
+    TForm1 form(banks.At(dir_.path()));
+    form.Button9Click();
+  }
+  const std::string refused = "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\n\r\n";
+  Banks down(refused, refused);
+  TForm1 form(down.At(dir_.path()));
+  form.Button9Click();
+  EXPECT_EQ(form.ListView1.items.size(), 31u);
+  EXPECT_FALSE(form.QuotesAvailable);
+  EXPECT_EQ(form.StatusBar1.panels[1].text,
+            "Нет связи, из кэша: ЕЦБ: курсы на 03.01.2023, ЦБ РФ: на 14.03.2023 — устарели");
+}
+
+TEST_F(OfficialRefreshTest, FirstStartWithoutNetworkOrCacheSaysSoWithoutAnErrorBox) {
+  const std::string refused = "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\n\r\n";
+  Banks down(refused, refused);
+  TForm1 form(down.At(dir_.path()));
+  form.FirstShow = true;
+  EXPECT_NO_THROW(form.FormShow());
+  EXPECT_EQ(form.StatusBar1.panels[1].text, "Курсов ещё нет: загружаются…");
+  EXPECT_TRUE(form.RefreshAfterShow);
+  EXPECT_NO_THROW(form.FormActivate());
+  EXPECT_TRUE(form.ListView1.items.empty());
+  EXPECT_EQ(form.StatusBar1.panels[1].text, "Котировок нет: нет связи с ЕЦБ и ЦБ РФ");
+}
+
+TEST_F(OfficialRefreshTest, FirstShowPutsUpTheCacheAndRefreshesOnceTheWindowIsUp) {
+  WriteFile(dir_ / "ecb-rates.xml", kEcb);
+  Banks banks(Ok(kEcb), Ok(kCbr));
+  TForm1 form(banks.At(dir_.path()));
+  form.FirstShow = true;
+  form.FormShow();
+  EXPECT_EQ(form.ListView1.items.size(), 30u);  // no rouble rates cached: USD/RUB left out
+  EXPECT_EQ(form.StatusBar1.panels[1].text,
+            "ЕЦБ: курсы на 03.01.2023 (из кэша, обновляются…) — устарели");
+  EXPECT_FALSE(form.QuotesAvailable);
+  form.FormActivate();
+  EXPECT_EQ(form.ListView1.items.size(), 31u);
+  EXPECT_TRUE(form.QuotesAvailable);
+  EXPECT_FALSE(form.RefreshAfterShow);
+}
+
+std::string Ecb(const std::string& usdRate) {
+  std::string document = kEcb;
+  const std::string usd = "currency='USD' rate='1.0545'";
+  document.replace(document.find(usd), usd.size(), "currency='USD' rate='" + usdRate + "'");
+  return document;
+}
+
+TEST_F(OfficialRefreshTest, HostileAnswersKeepTheTableAndTheCache) {
+  std::string bomb =
+      "<?xml version=\"1.0\"?>\n<!DOCTYPE lolz [<!ENTITY lol \"lol\">"
+      "<!ENTITY lol1 \"&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;\">";
+  for (int i = 2; i < 10; ++i) {
+    bomb += "<!ENTITY lol" + std::to_string(i) + " \"";
+    for (int k = 0; k < 10; ++k) bomb += "&lol" + std::to_string(i - 1) + ";";
+    bomb += "\">";
+  }
+  bomb +=
+      "]>\n<gesmes:Envelope><Cube><Cube time='2023-01-03'><Cube currency='USD' "
+      "rate='&lol9;'/></Cube></Cube></gesmes:Envelope>";
+  std::string huge = kEcb.substr(0, kEcb.find("</Cube>"));
+  huge.append((32u << 20) - huge.size() - 16, ' ');
+  huge += "</Cube></Cube>";
+  std::string twice = kEcb;
+  const std::string jpy = "<Cube currency='JPY' rate='137.93'/>";
+  twice.insert(twice.find(jpy), jpy);
+  std::string noUsd = kEcb;
+  const std::string usd = "<Cube currency='USD' rate='1.0545'/>";
+  noUsd.erase(noUsd.find(usd), usd.size());
+  struct Case {
+    const char* name;
+    std::string answer;
+    const char* said;  // what the status panel says of the answer
+  } cases[] = {
+      {"an empty body", Ok(""), "ЕЦБ из кэша: нет связи"},
+      {"an HTML page", Ok("<!DOCTYPE html><html><body>Maintenance</body></html>"),
+       "ЕЦБ: ответ не является документом XML"},
+      {"truncated XML", Ok(kEcb.substr(0, kEcb.size() / 2)), "ЕЦБ: документ XML повреждён"},
+      {"an entity-expansion bomb", Ok(bomb), "ЕЦБ: документ с DOCTYPE не принимается"},
+      {"a 32 MiB document", Ok(huge), "ЕЦБ: ответ больше 4 МиБ"},
+      {"a rate of 0", Ok(Ecb("0")), "ЕЦБ: курс USD указан неверно («0»)"},
+      {"a negative rate", Ok(Ecb("-1.0545")), "ЕЦБ: курс USD указан неверно («-1.0545»)"},
+      {"NaN", Ok(Ecb("NaN")), "ЕЦБ: курс USD указан неверно («NaN»)"},
+      {"1e400", Ok(Ecb("1e400")), "ЕЦБ: курс USD указан неверно («1e400»)"},
+      {"no USD", Ok(noUsd), "ЕЦБ: в документе нет курса USD"},
+      {"a currency twice", Ok(twice), "ЕЦБ: курс JPY указан дважды"},
+  };
+  {
+    Banks banks(Ok(kEcb), Ok(kCbr));
+    TForm1 form(banks.At(dir_.path()));
+    form.Button9Click();
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Banks banks(c.answer, Ok(kCbr));
+    TForm1 form(banks.At(dir_.path()));
+    form.Button9Click();
+    form.Prices.ownPair.clear();
+    const std::vector<Row> rows = Rows(form);
+    ASSERT_EQ(rows.size(), 31u);
+    EXPECT_EQ(rows[4].price, "130.80");  // USD/JPY from the cached ECB rates
+    EXPECT_FALSE(form.QuotesAvailable);
+    EXPECT_NE(form.StatusBar1.panels[1].text.find(c.said), std::string::npos)
+        << form.StatusBar1.panels[1].text;
+    EXPECT_EQ(ReadFile(dir_ / "ecb-rates.xml"), kEcb);
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "ecb-rates.xml.part"));
+  }
+}
+
+TEST_F(OfficialRefreshTest, QuittingDuringAStalledDownloadEndsAtOnceAndKeepsEverything) {
+  WriteFile(dir_ / "ecb-rates.xml", kEcb);
+  // Accepts, reads the request, then says nothing until the test ends.
+  CannedServer stalled([](CannedConnection& connection) {
+    if (connection.ReadRequest()) connection.ReadRequest(60s);
+  });
+  Environment environment;
+  environment.programFolder = dir_.path();
+  environment.quoteSource = QuoteSource::OfficialRates;
+  environment.ecbUrl = stalled.Url("/ecb.xml");
+  environment.cbrUrl = stalled.Url("/cbr.asp");
+  const auto start = std::chrono::steady_clock::now();
+  environment.processEvents = [start] {
+    return std::chrono::steady_clock::now() - start < 300ms;  // the user quits after 0.3 s
+  };
+  TForm1 form(environment);
+  form.ShowCachedRates();
+  const std::size_t rows = form.ListView1.items.size();
+  EXPECT_THROW(form.Button9Click(), DownloadAborted);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 1300ms);
+  EXPECT_EQ(form.ListView1.items.size(), rows);
+  EXPECT_EQ(ReadFile(dir_ / "ecb-rates.xml"), kEcb);
+}
+
+}  // namespace
+}  // namespace tiramon
