@@ -123,13 +123,18 @@ TEST_F(QuoteFeedTest, ARefreshAgainstTheFeedShowsLiveQuotes) {
   EXPECT_EQ(form.ListView1.items.size(), 31u);
   EXPECT_FALSE(form.RefBid_EURUSD.empty());
   EXPECT_FALSE(form.RefBid_USDCAD.empty());
+  // Live, and still made up: the feed's prices never pass for the market's.
+  EXPECT_EQ(form.StatusBar1.panels[1].text, "ДЕМО: не рыночные цены");
+  EXPECT_EQ(form.Label_PriceSource.caption, "Цена: ДЕМО, не рыночная — не для ордеров");
 
-  // With the feed gone the cache brings the same rows back.
+  // With the feed gone the cache brings the same rows back, as demo prices still.
   feed.Stop(SIGTERM);
   const std::size_t rows = form.ListView1.items.size();
   form.Button9Click();
   EXPECT_FALSE(form.QuotesAvailable);
   EXPECT_EQ(form.ListView1.items.size(), rows);
+  EXPECT_EQ(form.StatusBar1.panels[1].text.rfind("ДЕМО: не рыночные цены (из кэша от ", 0), 0u)
+      << form.StatusBar1.panels[1].text;
 }
 
 TEST_F(QuoteFeedTest, EndsCleanlyOnSignalsAndBindsLoopbackOnly) {

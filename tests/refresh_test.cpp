@@ -124,6 +124,12 @@ TEST_F(RefreshTest, UsesTheLivePageOnlyWithAGoAhead) {
     EXPECT_EQ(Captions(form), c.available ? live : cached);
     EXPECT_EQ(ReadFile(dir_ / "kotirovki.dat"), c.available ? kLivePage + "\r\n" : kCachedPage);
     EXPECT_EQ(publisher.Requests(kQuotesPath), 1);  // fetched whatever the status said
+    // The source panel says which page is shown: the live one, or the cache and why.
+    const bool fetchFailed = c.page.rfind("HTTP/1.1 200", 0) != 0;
+    const std::string said = c.available ? "Страница котировок: "
+                             : fetchFailed ? "Нет связи, из кэша: страница котировок от "
+                                           : "Из кэша: страница котировок от ";
+    EXPECT_EQ(form.StatusBar1.panels[1].text.rfind(said, 0), 0u) << form.StatusBar1.panels[1].text;
   }
 }
 

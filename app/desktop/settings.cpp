@@ -1,9 +1,11 @@
 #include "app/desktop/settings.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <cstdint>
 
 #include "app/build_config.h"
 
@@ -33,6 +35,24 @@ bool LooksLikeUrl(const QString& text) {
   return text.size() < 2000;
 }
 
+// Every line an INI file may hold: blank, a comment, a [section] or a key=value pair. Qt skips
+// lines it cannot read; a file with such lines was not written by us or got damaged, and is not
+// trusted in part.
+bool WellFormed(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  const QByteArray bytes = file.read(std::int64_t{1} << 20);
+  if (!file.atEnd() || bytes.contains('\0')) return false;
+  for (const QByteArray& raw : bytes.split('\n')) {
+    const QByteArray line = raw.trimmed();
+    if (line.isEmpty() || line.startsWith(';') || line.startsWith('#')) continue;
+    if (line.startsWith('[') && line.endsWith(']')) continue;
+    if (line.indexOf('=') > 0) continue;
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 QString SettingsPath() {
@@ -47,6 +67,10 @@ void LoadSettings(const QString& path, Environment& environment) {
   if (!info.exists()) return;  // a fresh install: the defaults, nothing to say
   if (!info.isFile() || !info.isReadable()) {
     environment.settingsNote = "Файл настроек не читается, взяты исходные настройки";
+    return;
+  }
+  if (!WellFormed(path)) {
+    environment.settingsNote = "Файл настроек повреждён, взяты исходные настройки";
     return;
   }
   const QSettings settings(path, QSettings::IniFormat);
