@@ -248,16 +248,6 @@ void TForm1::Button9Click() {
     QuotesAvailable = quotes::IsGoAhead(Memo_Back.lines);
   }
 
-  if (ListView1.columns.size() > 4) {
-    ListView1.columns[4].caption = quotes::Column4Caption(edit_lot.text);
-  }
-  ListView1.items.clear();
-  ListView1.selectedIndex = -1;
-  // The table is empty now: whatever was said of the old prices no longer holds.
-  Prices = PriceOrigin{};
-  Prices.refreshing = true;
-  ShowPriceOrigin();
-
   std::string page;
   bool fetched = false;
   {
@@ -277,6 +267,17 @@ void TForm1::Button9Click() {
     }
   }
 
+  // The old rows stay on screen while the page is fetched (the window answers meanwhile), and
+  // stay for good when the user quits during the fetch.
+  if (ListView1.columns.size() > 4) {
+    ListView1.columns[4].caption = quotes::Column4Caption(edit_lot.text);
+  }
+  ListView1.items.clear();
+  ListView1.selectedIndex = -1;
+  // Nothing said of the old rows holds for an empty table.
+  Prices = PriceOrigin{};
+  ShowPriceOrigin();
+
   const std::filesystem::path cacheFile = folder / quotes::kCacheFileName;
   PriceOrigin origin;
   origin.kind = PriceOrigin::Kind::Page;
@@ -286,7 +287,6 @@ void TForm1::Button9Click() {
     origin.live = true;
     origin.pageTime = environment.now ? environment.now() : quotes::Clock::now();
   } else {
-    Prices = PriceOrigin{};
     Prices.unreachable = !fetched;
     Prices.note = fetched ? "страница котировок закрыта файлом статуса, кэша нет"
                           : "нет связи со страницей котировок, кэша нет";

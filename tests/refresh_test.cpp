@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -238,6 +239,33 @@ TEST_F(RefreshTest, AnUnwritableStatusFileStopsBeforeTheTableIsTouched) {
   EXPECT_EQ(form.ListView1.columns.at(4).caption, "0.10 лот (без плеча)");
   EXPECT_FALSE(form.QuotesAvailable);
   EXPECT_EQ(publisher.Requests(kQuotesPath), 1);
+}
+
+TEST_F(RefreshTest, QuittingDuringAHungPageFetchLeavesTableAndCacheAsTheyWere) {
+  WriteFile(dir_ / "kotirovki.dat", kCachedPage);
+  // The go-ahead comes; the page server accepts and never answers.
+  CannedServer publisher([](testing::CannedConnection& connection) {
+    while (std::optional<std::string> request = connection.ReadRequest()) {
+      if (request->rfind("GET /down/news.txt ", 0) != 0) {
+        connection.ReadRequest(std::chrono::seconds(60));
+        return;
+      }
+      if (!connection.Send(Ok("1"))) return;
+    }
+  });
+  Environment environment;
+  environment.programFolder = dir_.path();
+  environment.statusUrl = publisher.Url("/down/news.txt");
+  environment.quotesUrl = publisher.Url(kQuotesPath);
+  int pumps = 0;
+  environment.processEvents = [&pumps] { return ++pumps < 6; };  // the user quits
+  TForm1 form(environment);
+  quotes::ParseQuotePage(form, kLivePage);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_THROW(form.Button9Click(), DownloadAborted);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  EXPECT_EQ(Captions(form), (std::vector<std::string>{"EUR/USD", "GBP/USD"}));
+  EXPECT_EQ(ReadFile(dir_ / "kotirovki.dat"), kCachedPage);
 }
 
 TEST_F(RefreshTest, APressDuringTheStatusDownloadIsIgnored) {
