@@ -13,6 +13,7 @@
 #include "support/http_reader.h"
 #include "support/http_url.h"
 #include "tests/support/canned_server.h"
+#include "tests/support/client_limits.h"
 
 namespace tiramon {
 namespace {
@@ -32,14 +33,7 @@ std::string TargetOf(const std::string& request) {
   return line.substr(a + 1, b - a - 1);
 }
 
-// A client with limits small enough for tests.
-void MakeQuick(HttpClient& client) {
-  client.connectLimit = 2000ms;
-  client.readLimit = 300ms;
-  client.fetchLimit = 5000ms;
-  client.redirectBodyLimit = 200ms;
-  client.errorBodyLimit = 200ms;
-}
+using testing::MakeQuick;
 
 // Sends one canned answer to every request; closes after it when `close` is set.
 CannedServer::Handler Canned(std::string answer, bool close = false) {

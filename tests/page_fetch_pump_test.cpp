@@ -27,6 +27,7 @@
 #include "support/http_error.h"
 #include "support/http_socket.h"
 #include "tests/support/canned_server.h"
+#include "tests/support/client_limits.h"
 
 namespace tiramon {
 namespace {
@@ -54,13 +55,7 @@ void MakePatient(HttpClient& client) {
   client.errorBodyLimit = 10000ms;
 }
 
-void MakeQuick(HttpClient& client) {
-  client.connectLimit = 2000ms;
-  client.readLimit = 300ms;
-  client.fetchLimit = 5000ms;
-  client.redirectBodyLimit = 200ms;
-  client.errorBodyLimit = 200ms;
-}
+using testing::MakeQuick;
 
 // The event pump as a test sees it: when each call came, and a stop (false) once `stopWhen`
 // holds after at least `minCalls` calls.
