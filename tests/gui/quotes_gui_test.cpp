@@ -76,9 +76,10 @@ TEST_F(GuiTest, PickingARowAndSellingUpdatesTheAssistant) {
   EXPECT_EQ(Find<QLabel>("Label_Valuta")->text(), "GBP/USD");
   EXPECT_EQ(Find<QRadioButton>("RadioButton_Buy")->text(), "Покупка (ask): 1.30540");
   EXPECT_EQ(Find<QRadioButton>("RadioButton_sell")->text(), "Продажа (bid): 1.30510");
-  EXPECT_EQ(Find<QLabel>("Zalog")->text(), "26.102");
-  EXPECT_EQ(Find<QLineEdit>("Edit_Loss")->text(), "1.30360");
-  EXPECT_EQ(Find<QLineEdit>("Edit_Teik")->text(), "1.31010");
+  // Bought at the ask 1.3054: margin 130540 × 0.1 ÷ 500, stop 0.0015 below, take 0.005 above.
+  EXPECT_EQ(Find<QLabel>("Zalog")->text(), "26.108");
+  EXPECT_EQ(Find<QLineEdit>("Edit_Loss")->text(), "1.30390");
+  EXPECT_EQ(Find<QLineEdit>("Edit_Teik")->text(), "1.31040");
   EXPECT_EQ(Find<QLabel>("Soot")->text(), "3.3");
   EXPECT_EQ(TextColour(Find<QLabel>("Label34")), QColor(0, 128, 0));
 
@@ -88,9 +89,10 @@ TEST_F(GuiTest, PickingARowAndSellingUpdatesTheAssistant) {
   EXPECT_TRUE(sell->isChecked());
   EXPECT_EQ(TextColour(sell), QColor(0, 0, 255));
   EXPECT_EQ(TextColour(Find<QRadioButton>("RadioButton_Buy")), QColor(0, 0, 0));
-  EXPECT_EQ(Find<QLabel>("Zalog")->text(), "26.108");
-  EXPECT_EQ(Find<QLineEdit>("Edit_Loss")->text(), "1.30690");
-  EXPECT_EQ(Find<QLineEdit>("Edit_Teik")->text(), "1.30040");
+  // Sold at the bid 1.3051: stop 0.0015 above, take 0.005 below.
+  EXPECT_EQ(Find<QLabel>("Zalog")->text(), "26.102");
+  EXPECT_EQ(Find<QLineEdit>("Edit_Loss")->text(), "1.30660");
+  EXPECT_EQ(Find<QLineEdit>("Edit_Teik")->text(), "1.30010");
 }
 
 TEST_F(GuiTest, DoubleClickBringsTheAssistantToTheFront) {
