@@ -6,7 +6,10 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <algorithm>
+#include <vector>
 
+#include "app/desktop/quote_table_model.h"
 #include "tests/gui/gui_fixture.h"
 #include "tests/gui/table_view.h"
 
@@ -122,6 +125,62 @@ TEST_F(GuiTest, TypingADepositRecalculatesOnEveryKeystroke) {
   EXPECT_EQ(loss->text(), "15$ или 75%");
   QTest::keyClick(deposit, Qt::Key_0);
   EXPECT_EQ(loss->text(), "15$ или 7.5%");
+}
+
+// The share-out of the window among the columns: each gets its widest text and its caption on
+// two lines at least; spare room first keeps the captions that need least on one line, then is
+// shared evenly; what cannot fit keeps every need and scrolls.
+TEST(QuoteColumnWidthsTest, SharesTheWindowWithoutCuttingAnything) {
+  struct Case {
+    const char* what;
+    std::vector<QuoteColumnNeeds> needs;  // content, one-line caption, two-line caption
+    int available;
+    std::vector<int> widths;
+    bool twoLines;
+  };
+  const Case cases[] = {
+      {"room for everything on one line, the rest shared: 60 + 70 = 130, (150 - 130) / 2 = 10",
+       {{50, 60, 40}, {30, 70, 45}},
+       150,
+       {70, 80},
+       false},
+      {"room to unwrap the cheaper caption only: 50 + 45 = 95, +10 fits in 110, +25 does not; "
+       "the 5 left over give 2 each",
+       {{50, 60, 40}, {30, 70, 45}},
+       110,
+       {62, 47},
+       true},
+      {"no room even wrapped: the needs stand and the table scrolls",
+       {{50, 60, 40}, {30, 70, 45}},
+       80,
+       {50, 45},
+       true},
+      {"a figure wider than its caption sets the width, which the caption fits",
+       {{90, 60, 40}},
+       100,
+       {100},
+       false},
+      {"a caption without a space cannot wrap", {{20, 50, 50}}, 40, {50}, false},
+      {"no columns", {}, 100, {}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const QuoteColumnLayout layout = QuoteColumnWidths(c.needs, c.available);
+    EXPECT_EQ(layout.widths, c.widths);
+    EXPECT_EQ(layout.twoLineCaptions, c.twoLines);
+  }
+}
+
+TEST(QuoteColumnWidthsTest, TwoLineWidthBreaksAtTheBestSpace) {
+  const QFont font;
+  const QFontMetricsF metrics(font);
+  const double lot = metrics.horizontalAdvance("0.1 лот");
+  const double rest = metrics.horizontalAdvance("(без плеча)");
+  const double first = metrics.horizontalAdvance("0.1");
+  const double tail = metrics.horizontalAdvance("лот (без плеча)");
+  EXPECT_DOUBLE_EQ(TwoLineWidth(metrics, "0.1 лот (без плеча)"),
+                   std::min(std::max(lot, rest), std::max(first, tail)));
+  EXPECT_DOUBLE_EQ(TwoLineWidth(metrics, "Валюта"), metrics.horizontalAdvance("Валюта"));
 }
 
 }  // namespace
