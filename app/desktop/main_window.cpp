@@ -779,10 +779,14 @@ QTableView* MainWindow::Table(QWidget* parent, int x, int y, int w, int h) {
   table->verticalHeader()->setDefaultSectionSize(20);
   table->horizontalHeader()->setSectionsClickable(false);
   table->horizontalHeader()->setHighlightSections(false);
-  // A caption wider than its column breaks onto a second line rather than being cut.
+  // A caption wider than its column breaks onto a second line rather than being cut. The header
+  // always has room for two, so the rows stay where they are whichever captions wrap.
   table->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter |
                                                  Qt::Alignment::fromInt(Qt::TextWordWrap));
   table->horizontalHeader()->setTextElideMode(Qt::ElideNone);
+  table->horizontalHeader()->setMinimumHeight(
+      table->horizontalHeader()->sizeHint().height() +
+      static_cast<int>(std::ceil(QFontMetricsF(table->horizontalHeader()->font()).lineSpacing())));
   connect(table, &QTableView::clicked, this, [this](const QModelIndex& index) {
     model_->ListView1.selectedIndex = index.row();
     Fire("ListView1", Event::Click);
@@ -824,14 +828,9 @@ QTableView* MainWindow::Table(QWidget* parent, int x, int y, int w, int h) {
           static_cast<int>(std::ceil(contents[static_cast<std::size_t>(column)])) + padding;
       needs.push_back(need);
     }
-    const QuoteColumnLayout layout = QuoteColumnWidths(needs, w - frame - scrollBar);
-    for (std::size_t column = 0; column < layout.widths.size(); ++column) {
-      table->setColumnWidth(static_cast<int>(column), layout.widths[column]);
-    }
-    header->setMinimumHeight(0);
-    if (layout.twoLineCaptions) {
-      header->setMinimumHeight(header->sizeHint().height() +
-                               static_cast<int>(std::ceil(captionMetrics.lineSpacing())));
+    const std::vector<int> widths = QuoteColumnWidths(needs, w - frame - scrollBar);
+    for (std::size_t column = 0; column < widths.size(); ++column) {
+      table->setColumnWidth(static_cast<int>(column), widths[column]);
     }
   };
   fitColumns();

@@ -101,37 +101,34 @@ double TwoLineWidth(const QFontMetricsF& metrics, const QString& caption) {
   return narrowest;
 }
 
-QuoteColumnLayout QuoteColumnWidths(const std::vector<QuoteColumnNeeds>& needs, int available) {
-  QuoteColumnLayout layout;
+std::vector<int> QuoteColumnWidths(const std::vector<QuoteColumnNeeds>& needs, int available) {
+  std::vector<int> widths;
   int used = 0;
   for (const QuoteColumnNeeds& need : needs) {
-    layout.widths.push_back(std::max(need.content, std::min(need.caption, need.wrappedCaption)));
-    used += layout.widths.back();
+    widths.push_back(std::max(need.content, std::min(need.caption, need.wrappedCaption)));
+    used += widths.back();
   }
-  if (!layout.widths.empty() && used <= available) {
+  if (!widths.empty() && used <= available) {
     // Room to spare: widen the columns whose caption would wrap, those that need least first,
     // so that as few captions as possible take two lines; then share out what is left.
     std::vector<std::size_t> wrapped;
     for (std::size_t i = 0; i < needs.size(); ++i) {
-      if (needs[i].caption > layout.widths[i]) wrapped.push_back(i);
+      if (needs[i].caption > widths[i]) wrapped.push_back(i);
     }
     std::stable_sort(wrapped.begin(), wrapped.end(), [&](std::size_t a, std::size_t b) {
-      return needs[a].caption - layout.widths[a] < needs[b].caption - layout.widths[b];
+      return needs[a].caption - widths[a] < needs[b].caption - widths[b];
     });
     for (const std::size_t i : wrapped) {
-      const int missing = needs[i].caption - layout.widths[i];
+      const int missing = needs[i].caption - widths[i];
       if (used + missing > available) break;
-      layout.widths[i] += missing;
+      widths[i] += missing;
       used += missing;
     }
-    const int share = (available - used) / static_cast<int>(layout.widths.size());
-    for (int& width : layout.widths) width += share;
+    const int share = (available - used) / static_cast<int>(widths.size());
+    for (int& width : widths) width += share;
   }
   // Otherwise every caption and figure stays whole and the table scrolls sideways.
-  for (std::size_t i = 0; i < needs.size(); ++i) {
-    if (needs[i].caption > layout.widths[i]) layout.twoLineCaptions = true;
-  }
-  return layout;
+  return widths;
 }
 
 }  // namespace tiramon::desktop

@@ -49,15 +49,10 @@ struct QuoteColumnNeeds {
   int wrappedCaption = 0;
 };
 
-struct QuoteColumnLayout {
-  std::vector<int> widths;
-  bool twoLineCaptions = false;  // some caption is narrower than its one-line width
-};
-
 // Widths of the quote table's columns for a viewport `available` pixels wide. No text is ever
 // cut: a column is at least as wide as its widest text and its caption on two lines. When that
 // fits, the room left over first keeps as many captions as it can on one line (the cheapest
 // first), and the rest is shared out evenly; when it does not, the table scrolls sideways.
-QuoteColumnLayout QuoteColumnWidths(const std::vector<QuoteColumnNeeds>& needs, int available);
+std::vector<int> QuoteColumnWidths(const std::vector<QuoteColumnNeeds>& needs, int available);
 
 }  // namespace tiramon::desktop

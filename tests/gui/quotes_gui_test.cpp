@@ -136,38 +136,31 @@ TEST(QuoteColumnWidthsTest, SharesTheWindowWithoutCuttingAnything) {
     std::vector<QuoteColumnNeeds> needs;  // content, one-line caption, two-line caption
     int available;
     std::vector<int> widths;
-    bool twoLines;
   };
   const Case cases[] = {
       {"room for everything on one line, the rest shared: 60 + 70 = 130, (150 - 130) / 2 = 10",
        {{50, 60, 40}, {30, 70, 45}},
        150,
-       {70, 80},
-       false},
+       {70, 80}},
       {"room to unwrap the cheaper caption only: 50 + 45 = 95, +10 fits in 110, +25 does not; "
        "the 5 left over give 2 each",
        {{50, 60, 40}, {30, 70, 45}},
        110,
-       {62, 47},
-       true},
+       {62, 47}},
       {"no room even wrapped: the needs stand and the table scrolls",
        {{50, 60, 40}, {30, 70, 45}},
        80,
-       {50, 45},
-       true},
+       {50, 45}},
       {"a figure wider than its caption sets the width, which the caption fits",
        {{90, 60, 40}},
        100,
-       {100},
-       false},
-      {"a caption without a space cannot wrap", {{20, 50, 50}}, 40, {50}, false},
-      {"no columns", {}, 100, {}, false},
+       {100}},
+      {"a caption without a space cannot wrap", {{20, 50, 50}}, 40, {50}},
+      {"no columns", {}, 100, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const QuoteColumnLayout layout = QuoteColumnWidths(c.needs, c.available);
-    EXPECT_EQ(layout.widths, c.widths);
-    EXPECT_EQ(layout.twoLineCaptions, c.twoLines);
+    EXPECT_EQ(QuoteColumnWidths(c.needs, c.available), c.widths);
   }
 }
 
