@@ -57,9 +57,8 @@ const CrossBase* BaseOf(std::string_view name) {
 }
 
 Ext DollarsPerBaseUnit(const TForm1& form, const CrossBase& base) {
-  const Ext bid = ParseDecimal(form.*base.bid);
-  if (!base.inverted) return bid;
-  return Ext(1) / bid;
+  if (!base.inverted) return ParseDecimal(form.*base.bid);
+  return RoundedReciprocal(form.*base.bid, kInvertedRatePlaces);
 }
 
 }  // namespace tiramon::pairs

@@ -46,7 +46,8 @@ inline constexpr ReferencePair kReferencePairs[] = {
 
 // The base currency of a cross, with the reference that converts it into dollars. For EUR, GBP,
 // AUD and NZD the reference bid is dollars per unit already; USD/CHF and USD/CAD quote the other
-// way round, so their bid is inverted.
+// way round, so their bid is inverted and read as a CHF/USD (CAD/USD) quote would be: 1 ÷ the
+// bid rounded half up to five decimals (USD/CHF 0.9123 gives 1.09613 dollars a franc).
 struct CrossBase {
   std::string_view prefix;  // "EUR/"
   std::string TForm1::*bid;
@@ -55,6 +56,7 @@ struct CrossBase {
 // The base of a cross name: the known prefix that stands first in it; nullptr when none does
 // (SGD/JPY), in which case the program cannot value the pair.
 const CrossBase* BaseOf(std::string_view name);
+inline constexpr int kInvertedRatePlaces = 5;
 // Dollars per unit of the base, converted from the reference text at the moment of use. Throws
 // ConversionError for an empty or malformed reference and FloatError for a zero one that must be
 // inverted.

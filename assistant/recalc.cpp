@@ -108,11 +108,12 @@ std::string PickUpPair(TForm1& form) {
     form.SelectedAsk = ask;
     form.SelectedPair = form.Label_Valuta.caption;
   }
-  // Buying closes at the bid and selling at the ask, so that is the price the position is
-  // sized and its levels are set from.
+  // The entry: a position is bought at the ask and sold at the bid, the prices the two buttons
+  // show. It is sized at that price and its levels are set from it, so the loss shown is what a
+  // stop hit at the level shown loses, spread included.
   std::string price;
-  if (form.RadioButton_Buy.checked) price = form.SelectedBid;
-  if (form.RadioButton_sell.checked) price = form.SelectedAsk;
+  if (form.RadioButton_Buy.checked) price = form.SelectedAsk;
+  if (form.RadioButton_sell.checked) price = form.SelectedBid;
   return price;
 }
 
@@ -213,19 +214,19 @@ void WarnFunds(TForm1& form) {
   form.Label42.fontColor = colors::Red;
 }
 
-void WritePriceLevels(TForm1& form) {
-  // The distances are counted in the pair's own points, the same points its loss is counted in;
-  // the offset is formed before it is applied.
+void WritePriceLevels(TForm1& form, std::string_view price) {
+  // The levels lie the stop and the take profit away from the entry, counted in the pair's own
+  // points, the same points its loss is counted in; the offset is formed before it is applied.
   const long double points = pairs::PointsPerPriceUnit(form.Label_Valuta.caption);
   if (form.RadioButton_Buy.checked) {
-    const Ext bid = Num(form.SelectedBid);
-    form.Edit_Loss.text = Pattern("0.00000#", bid - Num(form.ComboBox_los.text) / points);
-    form.Edit_Teik.text = Pattern("0.00000#", bid + Num(form.ComboBox_Teik.text) / points);
+    const Ext entry = Num(price);
+    form.Edit_Loss.text = Pattern("0.00000#", entry - Num(form.ComboBox_los.text) / points);
+    form.Edit_Teik.text = Pattern("0.00000#", entry + Num(form.ComboBox_Teik.text) / points);
   }
   if (form.RadioButton_sell.checked) {
-    const Ext ask = Num(form.SelectedAsk);
-    form.Edit_Loss.text = Pattern("0.00000#", ask + Num(form.ComboBox_los.text) / points);
-    form.Edit_Teik.text = Pattern("0.00000#", ask - Num(form.ComboBox_Teik.text) / points);
+    const Ext entry = Num(price);
+    form.Edit_Loss.text = Pattern("0.00000#", entry + Num(form.ComboBox_los.text) / points);
+    form.Edit_Teik.text = Pattern("0.00000#", entry - Num(form.ComboBox_Teik.text) / points);
   }
 }
 
@@ -286,7 +287,7 @@ void TForm1::ListView1Click() {
         assistant::WriteLossText(*this);
         assistant::WriteLossCount(*this);
         assistant::WarnFunds(*this);
-        assistant::WritePriceLevels(*this);
+        assistant::WritePriceLevels(*this, price);
         levelsWritten = true;
         assistant::WriteRatio(*this);
       }
@@ -296,8 +297,11 @@ void TForm1::ListView1Click() {
         assistant::WriteLossText(*this);
         assistant::WriteLossCount(*this);
         assistant::WarnRisk(*this);
-        assistant::WritePriceLevels(*this);
+        assistant::WritePriceLevels(*this, price);
         levelsWritten = true;
+        // Take profit over stop loss does not depend on the lot, so the ratio and its colour
+        // are as current here as in lots mode.
+        assistant::WriteRatio(*this);
       }
       assistant::WarnRatio(*this);
     }

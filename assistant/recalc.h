@@ -23,7 +23,7 @@ double Round2(long double x);
 bool DepositGatePasses(const TForm1& form);
 
 // Takes the selected table row (if any) as the assistant's pair and returns the working price
-// text: the bid when buying, the ask when selling, empty when neither button is checked.
+// text, the entry: the ask when buying, the bid when selling, empty when neither is checked.
 std::string PickUpPair(TForm1& form);
 
 // Margin and point value for the lot chosen in the lots box.
@@ -31,13 +31,14 @@ void SizeByLots(TForm1& form, std::string_view price);
 // Lot from the margin and from the stop for a risk given in percent, then margin and point value.
 void SizeByPercent(TForm1& form, std::string_view price);
 
-void WriteProfitText(TForm1& form);   // money won at the take profit
-void WriteLossText(TForm1& form);     // money lost at the stop loss
-void WriteLossCount(TForm1& form);    // how many such losses the deposit bears
-void WarnFunds(TForm1& form);         // margin above the deposit
-void WritePriceLevels(TForm1& form);  // stop-loss and take-profit prices, in the pair's points
+void WriteProfitText(TForm1& form);  // money won at the take profit
+void WriteLossText(TForm1& form);    // money lost at the stop loss
+void WriteLossCount(TForm1& form);   // how many such losses the deposit bears
+void WarnFunds(TForm1& form);        // margin above the deposit
+// Stop-loss and take-profit prices, that many of the pair's points from the entry `price`.
+void WritePriceLevels(TForm1& form, std::string_view price);
 void ClearPriceLevels(TForm1& form);  // both price boxes empty
-void WriteRatio(TForm1& form);        // take profit over stop loss
+void WriteRatio(TForm1& form);        // take profit over stop loss, and its colour above 3
 void WarnRisk(TForm1& form);          // risk above 70 percent
 void WarnRatio(TForm1& form);         // ratio below 3
 

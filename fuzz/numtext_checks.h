@@ -276,6 +276,33 @@ inline void CheckRoundToPlaces(long double value) {
                        "RoundToPlaces(" + Shown(value) + ", 2) = " + Shown(rounded));
 }
 
+// 1 ÷ value to five decimals, half up: within half a unit of the fifth decimal of the
+// reciprocal (and the rounding of the result to extended), with the sign of the value; a zero
+// value is the division error and a reciprocal beyond the extended range the overflow.
+inline void CheckRoundedReciprocal(std::string_view text, long double value) {
+  const long double reciprocal = 1 / value;
+  long double rounded;
+  try {
+    rounded = RoundedReciprocal(text, 5);
+  } catch (const FloatError& e) {
+    const bool zero = value == 0;
+    TIRAMON_FUZZ_REQUIRE(zero || !std::isfinite(reciprocal),
+                         "RoundedReciprocal(" + Shown(text) + ") traps: " + e.what());
+    TIRAMON_FUZZ_REQUIRE(SameMessage(e, zero ? kDivisionByZero : kOverflow),
+                         "RoundedReciprocal(" + Shown(text) + ") says " + Shown(e.what()));
+    return;
+  } catch (const ConversionError&) {
+    Fail("RoundedReciprocal rejects " + Shown(text) + ", which ParseDecimal reads");
+  }
+  TIRAMON_FUZZ_REQUIRE(value != 0 && std::isfinite(reciprocal),
+                       "RoundedReciprocal(" + Shown(text) + ") = " + Shown(rounded));
+  const long double error = std::fabs(rounded - reciprocal);
+  TIRAMON_FUZZ_REQUIRE(error <= 0.000005L * (1 + 1e-15L) + 1e-17L * std::fabs(reciprocal),
+                       "RoundedReciprocal(" + Shown(text) + ") = " + Shown(rounded));
+  TIRAMON_FUZZ_REQUIRE(rounded == 0 || (rounded < 0) == (value < 0),
+                       "RoundedReciprocal(" + Shown(text) + ") lost the sign");
+}
+
 }  // namespace numtext_checks
 
 inline void CheckNumtext(const std::uint8_t* data, std::size_t size) {
@@ -290,6 +317,7 @@ inline void CheckNumtext(const std::uint8_t* data, std::size_t size) {
   if (const std::optional<long double> value = CheckParseDecimal(text)) {
     CheckGeneral(*value);
     CheckRoundToPlaces(*value);
+    CheckRoundedReciprocal(text, *value);
     try {
       CheckGeneral(StoreDouble(*value));  // the value as a calculation keeps it
     } catch (const FloatError&) {

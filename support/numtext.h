@@ -36,6 +36,11 @@ inline constexpr const char* kOverflow = "Floating point overflow";
 
 // "'<text>' is not a valid floating point value" on failure.
 long double ParseDecimal(std::string_view text);
+// 1 ÷ the value of a decimal text, rounded half up (away from zero) to `places` decimals (0 to 18)
+// on the exact quotient, then read as ParseDecimal reads a text of those decimals: "0.9123" with
+// 5 places gives 1.09613, "320" gives 0.00313. Rejects what ParseDecimal rejects, with its
+// message; a zero value throws FloatError (division by zero), a tiny one FloatError (overflow).
+long double RoundedReciprocal(std::string_view text, int places);
 // "'<text>' is not a valid integer value" on failure; accepts "$", "x", "0x" hexadecimal.
 std::int32_t ParseInteger(std::string_view text);
 

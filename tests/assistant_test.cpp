@@ -50,41 +50,47 @@ void FullRun(Outputs& o, const std::string& pair, const Full& f) {
 
 TEST_F(AssistantLots, PairsOfEveryKind) {
   CheckRuns({
-      {"EUR/USD buying at the bid", [](TForm1& f) { Select(f, "EUR/USD"); },
+      {"EUR/USD buying at the ask", [](TForm1& f) { Select(f, "EUR/USD"); },
        [](Outputs& o) {
+         // Entry 1.1002: margin 1.1002 × 100000 × 0.1 ÷ 500 = 22.004; stop 1.1002 − 150 points
+         // of 0.00001 = 1.0987, take 1.1002 + 0.005 = 1.1052. The 15 points of the stop are
+         // 1.1002 − 1.0987, $15 at $0.10 a point.
          FullRun(o, "EUR/USD",
-                 {"22", "0.10", "50$ или 50%", "15$ или 15%", "можно ошибится 6.67 раз", "1.09850",
-                  "1.10500", "3.3"});
+                 {"22.004", "0.10", "50$ или 50%", "15$ или 15%", "можно ошибится 6.67 раз",
+                  "1.09870", "1.10520", "3.3"});
          o.label34Colour = colors::Green;
        }},
-      {"EUR/USD selling at the ask",
+      {"EUR/USD selling at the bid",
        [](TForm1& f) {
          Select(f, "EUR/USD");
          Sell(f);
        },
        [](Outputs& o) {
+         // Entry 1.1: margin 11000 ÷ 500 = 22; stop 1.1 + 0.0015, take 1.1 − 0.005.
          FullRun(o, "EUR/USD",
-                 {"22.004", "0.10", "50$ или 50%", "15$ или 15%", "можно ошибится 6.67 раз",
-                  "1.10170", "1.09520", "3.3"});
+                 {"22", "0.10", "50$ или 50%", "15$ или 15%", "можно ошибится 6.67 раз", "1.10150",
+                  "1.09500", "3.3"});
          o.label34Colour = colors::Green;
        }},
-      {"GBP/USD buying sizes from 1.2500, not the ask of the caption",
+      {"GBP/USD buying sizes from the ask 1.2502 of the caption",
        [](TForm1& f) { Select(f, "GBP/USD"); },
        [](Outputs& o) {
+         // 12502 ÷ 500 = 25.004; 1.2502 − 0.0015 and 1.2502 + 0.005.
          FullRun(o, "GBP/USD",
-                 {"25", "0.10", "50$ или 50%", "15$ или 15%", "можно ошибится 6.67 раз", "1.24850",
-                  "1.25500", "3.3"});
+                 {"25.004", "0.10", "50$ или 50%", "15$ или 15%", "можно ошибится 6.67 раз",
+                  "1.24870", "1.25520", "3.3"});
          o.label34Colour = colors::Green;
        }},
-      {"GBP/USD selling sizes from 1.2502",
+      {"GBP/USD selling sizes from the bid 1.2500",
        [](TForm1& f) {
          Select(f, "GBP/USD");
          Sell(f);
        },
        [](Outputs& o) {
+         // 12500 ÷ 500 = 25; 1.25 + 0.0015 and 1.25 − 0.005.
          FullRun(o, "GBP/USD",
-                 {"25.004", "0.10", "50$ или 50%", "15$ или 15%", "можно ошибится 6.67 раз",
-                  "1.25170", "1.24520", "3.3"});
+                 {"25", "0.10", "50$ или 50%", "15$ или 15%", "можно ошибится 6.67 раз", "1.25150",
+                  "1.24500", "3.3"});
          o.label34Colour = colors::Green;
        }},
       {"USD/JPY one lot: the margin is above the deposit",
@@ -93,18 +99,21 @@ TEST_F(AssistantLots, PairsOfEveryKind) {
          f.ComboBox_Lot.text = "1";
        },
        [](Outputs& o) {
+         // Bought at 150.02: ¥100 a point of a lot ÷ 150.02 = $0.6666; a point of yen is 0.001,
+         // so the stop is 150.02 − 0.15 and the take 150.02 + 0.5.
          FullRun(o, "USD/JPY",
                  {"200", "0.67", "335$ или 335%", "100.5$ или 100.5%", "можно ошибится 1.0 раз",
-                  "149.85000", "150.50000", "3.3"});
+                  "149.87000", "150.52000", "3.3"});
          o.memo = {kNoFunds};
          o.memoColour = o.label42Colour = colors::Red;
          o.label34Colour = colors::Green;
        }},
       {"USD/CHF", [](TForm1& f) { Select(f, "USD/CHF"); },
        [](Outputs& o) {
+         // Bought at 0.9125: 0.1 ÷ 0.9125 = $0.1096 a point; 0.9125 − 0.0015, 0.9125 + 0.005.
          FullRun(o, "USD/CHF",
                  {"20", "0.11", "55$ или 55%", "16.5$ или 16.5%", "можно ошибится 6.06 раз",
-                  "0.91080", "0.91730", "3.3"});
+                  "0.91100", "0.91750", "3.3"});
          o.label34Colour = colors::Green;
        }},
       {"USD/MXN is valued like every dollar-based pair, not with the old point value",
@@ -113,34 +122,37 @@ TEST_F(AssistantLots, PairsOfEveryKind) {
          f.Punkt.caption = "0.06";
        },
        [](Outputs& o) {
-         // 0.1 lot × 1 peso a point ÷ 17.1 pesos a dollar = $0.0058.
+         // 0.1 lot × 1 peso a point ÷ 17.2 pesos a dollar (the ask) = $0.0058.
          FullRun(o, "USD/MXN",
                  {"20", "0.01", "5$ или 5%", "1.5$ или 1.5%", "можно ошибится 66.67 раз",
-                  "17.09850", "17.10500", "3.3"});
+                  "17.19850", "17.20500", "3.3"});
          o.label34Colour = colors::Green;
        }},
       {"EUR/GBP is valued through the EUR/USD reference", [](TForm1& f) { Select(f, "EUR/GBP"); },
        [](Outputs& o) {
          FullRun(o, "EUR/GBP",
-                 // 0.1 lot × £1 a point × 1.1234 $/€ ÷ 0.8512 £/€ = $0.132.
+                 // 0.1 lot × £1 a point × 1.1234 $/€ ÷ 0.8514 £/€ (the ask) = $0.132; the
+                 // levels 0.8514 − 0.0015 and 0.8514 + 0.005.
                  {"22.468", "0.13", "65$ или 65%", "19.5$ или 19.5%", "можно ошибится 5.13 раз",
-                  "0.84970", "0.85620", "3.3"});
+                  "0.84990", "0.85640", "3.3"});
          o.label34Colour = colors::Green;
        }},
       {"EUR/JPY: a point is 0.001 yen", [](TForm1& f) { Select(f, "EUR/JPY"); },
        [](Outputs& o) {
-         // 0.1 lot × ¥100 a point × 1.1234 $/€ ÷ 130.50 ¥/€ = $0.086.
+         // 0.1 lot × ¥100 a point × 1.1234 $/€ ÷ 130.53 ¥/€ (the ask) = $0.086.
          FullRun(o, "EUR/JPY",
                  {"22.468", "0.09", "45$ или 45%", "13.5$ или 13.5%", "можно ошибится 7.41 раз",
-                  "130.35000", "131.00000", "3.3"});
+                  "130.38000", "131.03000", "3.3"});
          o.label34Colour = colors::Green;
        }},
-      {"CHF/JPY converts francs at 1 ÷ the USD/CHF bid", [](TForm1& f) { Select(f, "CHF/JPY"); },
+      {"CHF/JPY converts francs at 1 ÷ the USD/CHF bid to five decimals",
+       [](TForm1& f) { Select(f, "CHF/JPY"); },
        [](Outputs& o) {
-         // Margin 10000 francs ÷ 0.9123 francs a dollar ÷ 500; point ¥10 ÷ 160.2 ÷ 0.9123.
+         // A franc is 1 ÷ 0.9123 = 1.0961306... → $1.09613. Margin 10000 francs × 1.09613 ÷ 500
+         // = 21.9226; point ¥10 ÷ 160.25 (the ask) × 1.09613 = $0.0684.
          FullRun(o, "CHF/JPY",
-                 {"21.9226131754905", "0.07", "35$ или 35%", "10.5$ или 10.5%",
-                  "можно ошибится 9.52 раз", "160.05000", "160.70000", "3.3"});
+                 {"21.9226", "0.07", "35$ или 35%", "10.5$ или 10.5%", "можно ошибится 9.52 раз",
+                  "160.10000", "160.75000", "3.3"});
          o.label34Colour = colors::Green;
        }},
       {"SGD/JPY has no dollar reference: nothing of another pair is left to act on",
@@ -162,19 +174,21 @@ TEST_F(AssistantLots, PairsOfEveryKind) {
          f.ComboBox_Plecho.text = "1";
        },
        [](Outputs& o) {
+         // 1.1002 × 100000 × 10 ÷ 1.
          FullRun(o, "EUR/USD",
-                 {"1100000", "10.00", "5000$ или 5000%", "1500$ или 1500%",
-                  "можно ошибится 0.07 раз", "1.09850", "1.10500", "3.3"});
+                 {"1100200", "10.00", "5000$ или 5000%", "1500$ или 1500%",
+                  "можно ошибится 0.07 раз", "1.09870", "1.10520", "3.3"});
          o.memo = {kNoFunds};
          o.memoColour = o.label42Colour = colors::Red;
          o.label34Colour = colors::Green;
        }},
       {"a point value on a rounding tie is rounded as a double",
        [](TForm1& f) {
-         // 0.02 / 0.8 lies just below 0.025 in extended precision, but its double lies above.
+         // Bought at the ask 0.8: 0.02 / 0.8 lies just below 0.025 in extended precision, but
+         // its double lies above.
          f.Label_Valuta.caption = f.SelectedPair = "USD/CHF";
-         f.SelectedBid = "0.8";
-         f.SelectedAsk = "0.8002";
+         f.SelectedBid = "0.7998";
+         f.SelectedAsk = "0.8";
          f.ComboBox_Lot.text = "0.02";
        },
        [](Outputs& o) {
@@ -195,9 +209,10 @@ TEST_F(AssistantLots, PairsOfEveryKind) {
          f.ComboBox_Lot.text = "0.5";
        },
        [](Outputs& o) {
+         // ¥50 a point ÷ 150.02 = $0.333.
          FullRun(o, "USD/JPY",
                  {"100", "0.33", "165$ или 165%", "49.5$ или 49.5%", "можно ошибится 2.02 раз",
-                  "149.85000", "150.50000", "3.3"});
+                  "149.87000", "150.52000", "3.3"});
          o.label34Colour = colors::Green;
        }},
   });
@@ -212,9 +227,10 @@ TEST_F(AssistantLots, RatioAndStopCases) {
          f.ComboBox_Teik.text = "600";
        },
        [](Outputs& o) {
+         // 1.1002 − 0.003 and 1.1002 + 0.006.
          FullRun(o, "EUR/USD",
-                 {"22", "0.10", "60$ или 60%", "30$ или 30%", "можно ошибится 3.33 раз", "1.09700",
-                  "1.10600", "2"});
+                 {"22.004", "0.10", "60$ или 60%", "30$ или 30%", "можно ошибится 3.33 раз",
+                  "1.09720", "1.10620", "2"});
          o.memo = {kRatioTooLow};
          o.memoColour = o.label34Colour = colors::Red;
        }},
@@ -226,9 +242,10 @@ TEST_F(AssistantLots, RatioAndStopCases) {
          f.Label34.fontColor = colors::Red;
        },
        [](Outputs& o) {
+         // 1.1002 − 0.002 and 1.1002 + 0.006.
          FullRun(o, "EUR/USD",
-                 {"22", "0.10", "60$ или 60%", "20$ или 20%", "можно ошибится 5.0 раз", "1.09800",
-                  "1.10600", "3"});
+                 {"22.004", "0.10", "60$ или 60%", "20$ или 20%", "можно ошибится 5.0 раз",
+                  "1.09820", "1.10620", "3"});
        }},
       {"ratio exactly 3 keeps a green label green",
        [](TForm1& f) {
@@ -238,9 +255,10 @@ TEST_F(AssistantLots, RatioAndStopCases) {
          f.Label34.fontColor = colors::Green;
        },
        [](Outputs& o) {
+         // 1.1002 − 0.002 and 1.1002 + 0.006.
          FullRun(o, "EUR/USD",
-                 {"22", "0.10", "60$ или 60%", "20$ или 20%", "можно ошибится 5.0 раз", "1.09800",
-                  "1.10600", "3"});
+                 {"22.004", "0.10", "60$ или 60%", "20$ или 20%", "можно ошибится 5.0 раз",
+                  "1.09820", "1.10620", "3"});
        }},
       {"take profit 0 keeps a low ratio, which still warns",
        [](TForm1& f) {
@@ -250,8 +268,8 @@ TEST_F(AssistantLots, RatioAndStopCases) {
        },
        [](Outputs& o) {
          FullRun(o, "EUR/USD",
-                 {"22", "0.10", "0$ или 0%", "15$ или 15%", "можно ошибится 6.67 раз", "1.09850",
-                  "1.10000", "2"});
+                 {"22.004", "0.10", "0$ или 0%", "15$ или 15%", "можно ошибится 6.67 раз",
+                  "1.09870", "1.10020", "2"});
          o.memo = {kRatioTooLow};
          o.memoColour = o.label34Colour = colors::Red;
        }},
@@ -263,8 +281,8 @@ TEST_F(AssistantLots, RatioAndStopCases) {
        },
        [](Outputs& o) {
          FullRun(o, "EUR/USD",
-                 {"22", "0.10", "0$ или 0%", "15$ или 15%", "можно ошибится 6.67 раз", "1.09850",
-                  "1.10000", "4"});
+                 {"22.004", "0.10", "0$ или 0%", "15$ или 15%", "можно ошибится 6.67 раз",
+                  "1.09870", "1.10020", "4"});
          o.label34Colour = colors::Green;
        }},
       {"stop loss 0: no loss, the loss count and the ratio stay",
@@ -273,9 +291,10 @@ TEST_F(AssistantLots, RatioAndStopCases) {
          f.ComboBox_los.text = "0";
        },
        [](Outputs& o) {
-         FullRun(
-             o, "EUR/USD",
-             {"22", "0.10", "50$ или 50%", "0$ или 0%", "old count", "1.10000", "1.10500", "0"});
+         // The stop sits at the entry 1.1002 itself.
+         FullRun(o, "EUR/USD",
+                 {"22.004", "0.10", "50$ или 50%", "0$ или 0%", "old count", "1.10020", "1.10520",
+                  "0"});
          o.memo = {kRatioTooLow};
          o.memoColour = o.label34Colour = colors::Red;
        }},
@@ -320,7 +339,7 @@ TEST_F(AssistantLots, RunsThatEndEarly) {
        [](Outputs& o) {
          Picked(o, "EUR/USD");
          LotsStart(o);
-         o.zalog = "22";
+         o.zalog = "22.004";
          o.punkt = "0.10";
          o.profit = "50$ или 50%";
        }},
@@ -332,14 +351,14 @@ TEST_F(AssistantLots, RunsThatEndEarly) {
        [](Outputs& o) {
          Picked(o, "EUR/USD");
          LotsStart(o);
-         o.zalog = "22";
+         o.zalog = "22.004";
          o.punkt = "0.10";
        }},
-      {"USD/MXN without a price has its margin, then ends at the point value",
+      {"USD/MXN bought without an ask has its margin, then ends at the point value",
        [](TForm1& f) {
          f.Label_Valuta.caption = f.SelectedPair = "USD/MXN";
-         f.SelectedBid = "";
-         f.SelectedAsk = "17.2";
+         f.SelectedBid = "17.1";
+         f.SelectedAsk = "";
        },
        [](Outputs& o) {
          LotsStart(o);
@@ -376,8 +395,8 @@ TEST_F(AssistantLots, RunsThatEndEarly) {
        },
        [](Outputs& o) {
          FullRun(o, "EUR/USD",
-                 {"22", "0.10", "50$ или 50%", "15$ или 15%", "можно ошибится 6.67 раз", "1.09850",
-                  "1.10500", "3.3"});
+                 {"22.004", "0.10", "50$ или 50%", "15$ или 15%", "можно ошибится 6.67 раз",
+                  "1.09870", "1.10520", "3.3"});
          o.label34Colour = colors::Green;
        }},
       {"good lot boxes are shortened to two decimals at the end",
@@ -388,8 +407,8 @@ TEST_F(AssistantLots, RunsThatEndEarly) {
        },
        [](Outputs& o) {
          FullRun(o, "EUR/USD",
-                 {"22", "0.10", "50$ или 50%", "15$ или 15%", "можно ошибится 6.67 раз", "1.09850",
-                  "1.10500", "3.3"});
+                 {"22.004", "0.10", "50$ или 50%", "15$ или 15%", "можно ошибится 6.67 раз",
+                  "1.09870", "1.10520", "3.3"});
          o.label34Colour = colors::Green;
          o.procLot = "0.13";
          o.procLot2 = "0.67";
@@ -445,12 +464,12 @@ TEST_F(AssistantLots, PickupKeepsTheLastPairWithoutASelection) {
   TForm1 form = MarketForm();
   Select(form, "GBP/USD");
   form.ListView1Click();
-  ASSERT_EQ(form.Zalog.caption, "25");
+  ASSERT_EQ(form.Zalog.caption, "25.004");  // bought at the ask 1.2502
 
   // A refresh empties and refills the table and leaves no row selected; the assistant goes on
   // with the pair and the prices the refresh stored for it.
   form.ListView1.selectedIndex = -1;
-  form.SelectedBid = "1.3";
+  form.SelectedAsk = "1.3";
   form.ListView1Click();
   EXPECT_EQ(form.Label_Valuta.caption, "GBP/USD");
   EXPECT_EQ(form.Zalog.caption, "26");

@@ -64,27 +64,28 @@ TEST_F(AssistantClipboard, NoClipboardIsHarmless) {
 
 class AssistantDirection : public AssistantTest {};
 
-TEST_F(AssistantDirection, SellingRecoloursAndRecomputesFromTheAsk) {
+TEST_F(AssistantDirection, SellingRecoloursAndRecomputesFromTheBid) {
   TForm1 form = MarketForm();
   Select(form, "EUR/USD");
   form.ListView1Click();
-  ASSERT_EQ(form.Edit_Loss.text, "1.09850");
+  ASSERT_EQ(form.Edit_Loss.text, "1.09870");  // bought at the ask 1.1002, stop 0.0015 below
 
   Sell(form);
   form.RadioButton_sellClick();
   EXPECT_EQ(form.RadioButton_sell.fontColor, colors::Blue);
   EXPECT_EQ(form.RadioButton_Buy.fontColor, colors::Black);
-  EXPECT_EQ(form.Zalog.caption, "22.004");
-  EXPECT_EQ(form.Edit_Loss.text, "1.10170");
-  EXPECT_EQ(form.Edit_Teik.text, "1.09520");
+  // Sold at the bid 1.1: margin 110000 × 0.1 ÷ 500, stop 0.0015 above, take 0.005 below.
+  EXPECT_EQ(form.Zalog.caption, "22");
+  EXPECT_EQ(form.Edit_Loss.text, "1.10150");
+  EXPECT_EQ(form.Edit_Teik.text, "1.09500");
 
   form.RadioButton_sell.checked = false;
   form.RadioButton_Buy.checked = true;
   form.RadioButton_BuyClick();
   EXPECT_EQ(form.RadioButton_Buy.fontColor, colors::Blue);
   EXPECT_EQ(form.RadioButton_sell.fontColor, colors::Black);
-  EXPECT_EQ(form.Zalog.caption, "22");
-  EXPECT_EQ(form.Edit_Loss.text, "1.09850");
+  EXPECT_EQ(form.Zalog.caption, "22.004");  // 110020 × 0.1 ÷ 500
+  EXPECT_EQ(form.Edit_Loss.text, "1.09870");
 }
 
 TEST_F(AssistantDirection, AClickThatLeavesTheButtonUncheckedStillRecomputes) {
@@ -95,7 +96,7 @@ TEST_F(AssistantDirection, AClickThatLeavesTheButtonUncheckedStillRecomputes) {
   form.RadioButton_sellClick();  // sell is not checked
   EXPECT_EQ(form.RadioButton_Buy.fontColor, colors::Gray);
   EXPECT_EQ(form.RadioButton_sell.fontColor, colors::Gray);
-  EXPECT_EQ(form.Zalog.caption, "22");
+  EXPECT_EQ(form.Zalog.caption, "22.004");  // still buying, at the ask 1.1002
   EXPECT_TRUE(form.Memo1.lines.empty());
 
   form.RadioButton_Buy.checked = false;

@@ -117,14 +117,14 @@ TEST_F(AssistantKeyFilter, TypingADepositWithDecimalsStopsAtTheGate) {
 
   TypeIntoDeposit(form, U",100");
   EXPECT_EQ(form.Edit_Deposit.text, "100");
-  ASSERT_EQ(form.Zalog.caption, "22");
+  ASSERT_EQ(form.Zalog.caption, "22.004");  // EUR/USD bought at 1.1002
   ASSERT_EQ(form.Label_Profit.caption, "50$ или 50%");
 
   form.Memo1.lines = {"old warning"};
   TypeIntoDeposit(form, U"ю.5,7");
   EXPECT_EQ(form.Edit_Deposit.text, "100.57");
   EXPECT_TRUE(form.Memo1.lines.empty());
-  EXPECT_EQ(form.Zalog.caption, "22");
+  EXPECT_EQ(form.Zalog.caption, "22.004");
 
   TypeIntoDeposit(form, U"9");
   EXPECT_EQ(form.Edit_Deposit.text, "100.57");

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdint>
@@ -157,6 +158,107 @@ TEST_F(NumText, CommaAsDecimalMark) {
   EXPECT_EQ(FormatGeneral(1.5e-7L), "1,5E-7");
   EXPECT_EQ(FormatPattern("0.00", 2.5L), "2,50");
   EXPECT_EQ(FormatPattern("0.##$", 0.004L), "0$");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reciprocals to a number of decimals, half up on the exact quotient
+
+TEST_F(NumText, RoundedReciprocalGolden) {
+  const std::string justAbove = "2.56" + std::string(20, '0') + "1";  // past extended precision
+  const std::string justBelow = "2.55" + std::string(20, '9');
+  struct Row {
+    std::string text;
+    const char* expected;  // the value as a text of five decimals reads
+  };
+  const Row rows[] = {
+      {"0.9123", "1.09613"},    // 1.0961306...
+      {"1.2518", "0.79885"},    // 0.7988496...
+      {"0.9012", "1.10963"},    // 1.1096316...
+      {"1.3621", "0.73416"},    // 0.7341604...
+      {"1.6", "0.625"},         // exact, nothing to round
+      {"1", "1"},               //
+      {"2.56", "0.39063"},      // 0.390625: a tie, up
+      {"0.512", "1.95313"},     // 1.953125
+      {"12.8", "0.07813"},      // 0.078125
+      {"320", "0.00313"},       // 0.003125, whose binary reciprocal lies above or below the tie
+      {"1600", "0.00063"},      // 0.000625
+      {"200000", "0.00001"},    // 0.000005: half a unit of the last place rounds up
+      {"200001", "0"},          // just below it
+      {justAbove, "0.39062"},   // a hair below the tie 0.390625, which no 64 bits can tell
+      {justBelow, "0.39063"},   // a hair above it
+      {"-2.56", "-0.39063"},    // half away from zero
+      {" 0.9123 ", "1.09613"},  // the blanks ParseDecimal allows
+      {"9123e-4", "1.09613"},   //
+      {"0.00001", "100000"},    //
+      {"1e-20", "1E20"},        //
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    EXPECT_EQ(RoundedReciprocal(row.text, 5), ParseDecimal(row.expected));
+  }
+  EXPECT_EQ(RoundedReciprocal("3", 2), ParseDecimal("0.33"));
+  EXPECT_EQ(RoundedReciprocal("8", 2), ParseDecimal("0.13"));  // 0.125
+  EXPECT_EQ(RoundedReciprocal("8", 0), 0.0L);
+  EXPECT_EQ(RoundedReciprocal("0.4", 0), 3.0L);  // 2.5
+}
+
+TEST_F(NumText, RoundedReciprocalFailsAsTheArithmeticWould) {
+  for (const char* text : {"", "abc", "1,5", "0.9123x"}) {
+    SCOPED_TRACE(text);
+    try {
+      RoundedReciprocal(text, 5);
+      ADD_FAILURE() << "accepted";
+    } catch (const ConversionError& e) {
+      EXPECT_EQ(std::string(e.what()),
+                std::string("'") + text + "' is not a valid floating point value");
+    }
+  }
+  for (const char* text : {"0", "-0.000", "0e5"}) {
+    SCOPED_TRACE(text);
+    try {
+      RoundedReciprocal(text, 5);
+      ADD_FAILURE() << "no error";
+    } catch (const FloatError& e) {
+      EXPECT_STREQ(e.what(), kDivisionByZero);
+    }
+  }
+  try {
+    RoundedReciprocal("1e-4940", 5);
+    ADD_FAILURE() << "no error";
+  } catch (const FloatError& e) {
+    EXPECT_STREQ(e.what(), kOverflow);
+  }
+}
+
+// Against whole-number arithmetic: for v = m ÷ 10^k the five-decimal reciprocal is
+// floor((2 × 10^(k+5) + m) ÷ 2m) hundred-thousandths. Half the cases are ties or neighbours of
+// one (m a product of powers of 2 and 5).
+TEST_F(NumText, RoundedReciprocalMatchesWholeNumberArithmetic) {
+  std::mt19937_64 random(22);
+  for (int i = 0; i < 20000; ++i) {
+    const int k = static_cast<int>(random() % 8);
+    std::uint64_t m;
+    if (i % 2 == 0) {
+      m = 1;
+      for (std::uint64_t twos = random() % 20; twos > 0; --twos) m *= 2;
+      for (std::uint64_t fives = random() % 9; fives > 0; --fives) m *= 5;
+      m = m - 1 + random() % 3;  // the power itself or a neighbour
+      if (m == 0) m = 1;
+    } else {
+      m = 1 + random() % 1000000000;
+    }
+    std::uint64_t scale = 1;
+    for (int j = 0; j < k + 5; ++j) scale *= 10;
+    const std::uint64_t q = (2 * scale + m) / (2 * m);
+    std::string text = std::to_string(m);
+    if (k > 0) {
+      text.insert(0, static_cast<std::size_t>(std::max(0, k + 1 - static_cast<int>(text.size()))),
+                  '0');
+      text.insert(text.size() - static_cast<std::size_t>(k), ".");
+    }
+    SCOPED_TRACE(text);
+    ASSERT_EQ(RoundedReciprocal(text, 5), ParseDecimal(std::to_string(q) + "e-5"));
+  }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -91,19 +91,22 @@ TEST_F(QuoteTableTest, DerivedColumnsWithLotTenthAndDepositHundred) {
        {"6893", "137.86 (0.7)", "68.93 (1.5)", "13.786 (7.3)", "6.893 (14.5)", "3.4465 (29)",
         "0.91"}},
       // USD/CHF and USD/CAD quote francs and Canadian dollars per dollar: a unit of the base is
-      // worth 1 ÷ their bid. 10000 francs ÷ 0.9123 = $10961.31; 10 pips = ¥100 = 100 ÷ 120.50
-      // francs = $0.91.
+      // worth 1 ÷ their bid to five decimals, as a CHF/USD quote would read: 1 ÷ 0.9123 =
+      // 1.0961306... → $1.09613. 10000 francs = $10961.3, at 50 to 2000 that ÷ 50 ... ÷ 2000,
+      // covered 100 ÷ 219.226 = 0.46 ... 100 ÷ 5.48065 = 18.25 times; 10 pips = ¥100 = 100 ÷
+      // 120.50 francs × 1.09613 = $0.9097.
       {"CHF/JPY",
        "120.50",
        "120.55",
-       {"10961.3065877453", "219.226131754905 (0.5)", "109.613065877453 (0.9)",
-        "21.9226131754905 (4.6)", "10.9613065877453 (9.1)", "5.48065329387263 (18.2)", "0.91"}},
-      // 10000 ÷ 1.2518 = $7988.50; ¥100 ÷ 88.071 = 1.1354 Canadian dollars = $0.907.
+       {"10961.3", "219.226 (0.5)", "109.613 (0.9)", "21.9226 (4.6)", "10.9613 (9.1)",
+        "5.48065 (18.2)", "0.91"}},
+      // 1 ÷ 1.2518 = 0.7988496... → $0.79885: 10000 Canadian dollars = $7988.5, covered 100 ÷
+      // 159.77 = 0.63 ... 100 ÷ 3.99425 = 25.04 times; ¥100 ÷ 88.071 × 0.79885 = $0.907.
       {"CAD/JPY",
        "88.071",
        "88.101",
-       {"7988.49656494648", "159.76993129893 (0.6)", "79.8849656494648 (1.3)",
-        "15.976993129893 (6.3)", "7.98849656494648 (12.5)", "3.99424828247324 (25)", "0.91"}},
+       {"7988.5", "159.77 (0.6)", "79.885 (1.3)", "15.977 (6.3)", "7.9885 (12.5)", "3.99425 (25)",
+        "0.91"}},
       {"SGD/JPY", "82.201", "82.261", {}},
       {"TRY/JPY", "13.041", "13.071", {}},
       {"USDX", "92.412", "92.432", {}},
@@ -120,6 +123,54 @@ TEST_F(QuoteTableTest, DerivedColumnsWithLotTenthAndDepositHundred) {
     const TListItem& row = Complete(c.name, c.bid, c.ask);
     EXPECT_EQ(Derived(row), c.expected);
     EXPECT_EQ(row.caption, c.name);
+  }
+}
+
+// A franc and a Canadian dollar are worth 1 ÷ the USD/CHF (USD/CAD) bid to five decimals, half
+// up, in the table and in the assistant alike; the margin at 500 is the same figure in both.
+TEST_F(QuoteTableTest, FrancsAndCanadianDollarsAreValuedAlikeInTableAndAssistant) {
+  struct Case {
+    const char* usdBid;  // USD/CHF or USD/CAD
+    const char* cross;
+    const char* crossBid;
+    Cells expected;
+    const char* zalog;  // the assistant's margin for 0.1 lot at 500
+  };
+  const Case cases[] = {
+      // 1 ÷ 0.9123 = 1.0961306... → 1.09613.
+      {"0.9123",
+       "CHF/JPY",
+       "120.50",
+       {"10961.3", "219.226 (0.5)", "109.613 (0.9)", "21.9226 (4.6)", "10.9613 (9.1)",
+        "5.48065 (18.2)", "0.91"},
+       "21.9226"},
+      // 1 ÷ 1.2518 = 0.7988496... → 0.79885.
+      {"1.2518",
+       "CAD/JPY",
+       "88.071",
+       {"7988.5", "159.77 (0.6)", "79.885 (1.3)", "15.977 (6.3)", "7.9885 (12.5)", "3.99425 (25)",
+        "0.91"},
+       "15.977"},
+      // 1 ÷ 2.56 = 0.390625 exactly, a tie: up to 0.39063. ¥100 ÷ 100 × 0.39063 = $0.39.
+      {"2.56",
+       "CAD/JPY",
+       "100",
+       {"3906.3", "78.126 (1.3)", "39.063 (2.6)", "7.8126 (12.8)", "3.9063 (25.6)",
+        "1.95315 (51.2)", "0.39"},
+       "7.8126"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.cross + std::string(" with the dollar at ") + c.usdBid);
+    form.ListView1.items.clear();
+    const std::string dollarPair = std::string("USD/") + std::string(c.cross).substr(0, 3);
+    Complete(dollarPair, c.usdBid, "9");
+    const TListItem& row = Complete(c.cross, c.crossBid, c.crossBid);
+    EXPECT_EQ(Derived(row), c.expected);
+
+    form.ListView1.selectedIndex = 1;
+    form.ListView1Click();
+    EXPECT_EQ(form.Label_Valuta.caption, c.cross);
+    EXPECT_EQ(form.Zalog.caption, c.zalog);
   }
 }
 

@@ -1,7 +1,14 @@
-// The money at the stop and the stop price for every pair the demo feed quotes, in both modes,
-// checked against plain trading arithmetic on the feed's own rates: a point is 0.001 of a yen or
-// rouble price and 0.00001 of any other, a lot is 100000 units of the base, and the loss in
-// the quote currency is turned into dollars through that currency's own dollar pair.
+// The money at the stop and the price levels for every pair the demo feed quotes, buying and
+// selling, in both modes, checked against plain trading arithmetic on the feed's own rates:
+//   - a position is opened at the entry, the ask when buying and the bid when selling;
+//   - a point is 0.001 of a yen or rouble price and 0.00001 of any other;
+//   - the stop lies SL points from the entry on the losing side (below it when buying), the take
+//     profit TP points away on the winning side;
+//   - a lot is 100000 units of the base, so a point of L lots is L × 100000 × point units of the
+//     quote currency; the quote currency is worth $1 (…/USD), 1 ÷ entry dollars (USD/…), or the
+//     base's dollar value ÷ entry (crosses); a franc and a Canadian dollar are worth 1 ÷ the
+//     USD/CHF (USD/CAD) bid rounded half up to five decimals, the other bases their …/USD bid;
+//   - so the loss at the stop is (entry − stop level) in points × the value of a point.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -18,20 +25,41 @@
 namespace tiramon {
 namespace {
 
-using Bids = std::map<std::string, long double>;
+struct Prices {
+  long double bid, ask;
+};
+using Book = std::map<std::string, Prices>;
 
-// Dollars per unit of `currency` from the feed's dollar pairs; nullopt when it has none.
-std::optional<long double> DollarsPer(const Bids& bids, const std::string& currency) {
-  if (currency == "USD") return 1.0L;
-  if (bids.count("USD/" + currency)) return 1 / bids.at("USD/" + currency);
-  if (bids.count(currency + "/USD")) return bids.at(currency + "/USD");
+long double FiveDecimalsHalfUp(long double x) { return std::floor(x * 100000 + 0.5L) / 100000; }
+
+// Dollars per unit of a base currency, as the margin and a cross's point value count it; nullopt
+// for a base the program keeps no dollar rate of (SGD).
+std::optional<long double> BaseInDollars(const Book& book, const std::string& base,
+                                         long double entry, const std::string& pair) {
+  if (base == "USD") return 1.0L;
+  if (pair == base + "/USD") return entry;  // the pair's own price
+  if (base == "CHF" || base == "CAD") return FiveDecimalsHalfUp(1 / book.at("USD/" + base).bid);
+  if (base == "EUR" || base == "GBP" || base == "AUD" || base == "NZD") {
+    return book.at(base + "/USD").bid;
+  }
   return std::nullopt;
 }
 
-// The currencies whose dollar pair the program keeps as a reference rate.
-const std::set<std::string> kReferenceBases = {"USD", "EUR", "GBP", "AUD", "NZD", "CHF", "CAD"};
+// Dollars per unit of the quote currency straight from its own dollar pair, a check on the
+// cross's valuation through its base that does not go through the program's route.
+long double QuoteInDollarsDirect(const Book& book, const std::string& quote) {
+  if (quote == "USD") return 1;
+  if (book.count("USD/" + quote)) return 1 / book.at("USD/" + quote).bid;
+  return book.at(quote + "/USD").bid;
+}
 
-TEST(StopMoneyTest, EveryDemoPairLosesWhatItsPointsAreWorth) {
+// The money of a "<money>$ или <percent>%" label.
+long double Money(const std::string& label) {
+  EXPECT_NE(label.find("$ или "), std::string::npos) << label;
+  return std::stold(label);
+}
+
+TEST(StopMoneyTest, EveryDemoPairBuyingAndSellingLosesWhatItsPointsAreWorth) {
   DecimalMark = '.';
   testing::FeedProcess feed(TIRAMON_QUOTE_FEED, {"--seed", "11"});
   ASSERT_NE(feed.port(), 0);
@@ -40,49 +68,82 @@ TEST(StopMoneyTest, EveryDemoPairLosesWhatItsPointsAreWorth) {
   TForm1 form(environment);
   form.Button9Click();
   ASSERT_GE(form.ListView1.items.size(), 30u);
-  Bids bids;
-  for (const TListItem& row : form.ListView1.items) bids[row.caption] = std::stold(row.subItems[0]);
+  Book book;
+  for (const TListItem& row : form.ListView1.items) {
+    book[row.caption] = {std::stold(row.subItems[0]), std::stold(row.subItems[1])};
+  }
 
-  const long double deposit = 10000, risk = 5, leverage = 100, stop = 150;
+  const long double deposit = 10000, risk = 5, leverage = 100, stop = 150, take = 500;
   form.Edit_Deposit.text = "10000";
   form.ComboBox_LotProc.text = "5";
   form.ComboBox_Plecho.text = "100";
   form.ComboBox_los.text = "150";
+  form.ComboBox_Teik.text = "500";
   form.ComboBox_Lot.text = "1";
+  int checked = 0;
   for (std::size_t i = 0; i < form.ListView1.items.size(); ++i) {
     const std::string pair = form.ListView1.items[i].caption;
     const std::string base = pair.substr(0, 3), quote = pair.substr(4, 3);
-    const long double bid = bids.at(pair);
     const long double point = (quote == "JPY" || quote == "RUB") ? 0.001L : 0.00001L;
-    const std::optional<long double> quoteInDollars = DollarsPer(bids, quote);
-    const std::optional<long double> baseInDollars = DollarsPer(bids, base);
-    ASSERT_TRUE(quoteInDollars.has_value()) << pair;
-    for (const bool percent : {false, true}) {
-      SCOPED_TRACE(pair + (percent ? " in percent mode" : " in lots mode"));
-      form.RadioButton11.checked = !percent;
-      form.RadioButton9.checked = percent;
-      form.ListView1.selectedIndex = static_cast<int>(i);
-      form.ListView1Click();
-      if (!baseInDollars || !kReferenceBases.contains(base)) {
-        // SGD/JPY: the program keeps no dollar rate for the base and says so with a zero point
-        // value; nothing of the pair before may stay to be copied.
-        EXPECT_EQ(form.Punkt.caption, "0");
-        EXPECT_EQ(form.Edit_Loss.text, "");
-        continue;
+    for (const bool buying : {true, false}) {
+      for (const bool percent : {false, true}) {
+        SCOPED_TRACE(pair + (buying ? " bought" : " sold") +
+                     (percent ? " in percent" : " in lots"));
+        form.RadioButton_Buy.checked = buying;
+        form.RadioButton_sell.checked = !buying;
+        form.RadioButton11.checked = !percent;
+        form.RadioButton9.checked = percent;
+        form.ListView1.selectedIndex = static_cast<int>(i);
+        form.ListView1Click();
+
+        const long double entry = buying ? book.at(pair).ask : book.at(pair).bid;
+        const std::optional<long double> baseInDollars = BaseInDollars(book, base, entry, pair);
+        if (!baseInDollars) {
+          // SGD/JPY: no dollar rate for the base, and the program says so with a zero point
+          // value; nothing of the pair before may stay to be copied.
+          EXPECT_EQ(form.Punkt.caption, "0");
+          EXPECT_EQ(form.Edit_Loss.text, "");
+          continue;
+        }
+        const long double quoteInDollars =
+            quote == "USD" ? 1 : (base == "USD" ? 1 / entry : *baseInDollars / entry);
+        // Percent mode takes the lot whose margin (100000 units of the base at the leverage) is
+        // the risk share of the deposit.
+        const long double lot =
+            percent ? risk * deposit / 100 / (100000 * *baseInDollars / leverage) : 1;
+        const long double pointValue = lot * 100000 * point * quoteInDollars;
+
+        // The levels: SL points from the entry on the losing side, TP on the winning side.
+        const long double stopLevel = std::stold(form.Edit_Loss.text);
+        const long double takeLevel = std::stold(form.Edit_Teik.text);
+        const long double side = buying ? 1 : -1;
+        EXPECT_NEAR(stopLevel, entry - side * stop * point, 1e-9L) << form.Edit_Loss.text;
+        EXPECT_NEAR(takeLevel, entry + side * take * point, 1e-9L) << form.Edit_Teik.text;
+        EXPECT_LT(side * stopLevel, side * entry) << "the stop is on the winning side";
+
+        // The loss shown is what the stop shown loses: the points between entry and stop at
+        // the value of a point the assistant shows, and that value is the definition's, to the
+        // cent (a tenth of a cent for a dollar-quoted pair) it is shown in.
+        const long double pointsLost = side * (entry - stopLevel) / point;
+        const long double shownPointValue = std::stold(form.Punkt.caption);
+        EXPECT_NEAR(Money(form.Label_Loss.caption), pointsLost * shownPointValue,
+                    1e-9L * pointsLost * shownPointValue + 1e-9L)
+            << form.Label_Loss.caption;
+        EXPECT_NEAR(shownPointValue, pointValue, 0.005L + 1e-12L) << form.Punkt.caption;
+        EXPECT_NEAR(Money(form.Label_Profit.caption),
+                    side * (takeLevel - entry) / point * shownPointValue, 1e-6L)
+            << form.Label_Profit.caption;
+
+        // And a cross's valuation through its base agrees with its quote currency's own dollar
+        // pair: the feed's crosses are within 0.1 % of its dollar pairs.
+        const long double direct = lot * 100000 * point * QuoteInDollarsDirect(book, quote);
+        EXPECT_NEAR(Money(form.Label_Loss.caption), stop * direct,
+                    stop * 0.005L + stop * direct * 0.001L);
+        ++checked;
       }
-      // Percent mode takes the lot whose margin (100000 units of the base at the leverage) is
-      // the risk share of the deposit.
-      const long double lot =
-          percent ? risk * deposit / 100 / (100000 * *baseInDollars / leverage) : 1;
-      const long double expected = stop * point * 100000 * lot * *quoteInDollars;
-      const std::string& loss = form.Label_Loss.caption;
-      ASSERT_NE(loss.find("$ или "), std::string::npos) << loss;
-      // The point value is shown to two decimals, and the feed's crosses agree with its dollar
-      // pairs to well within 0.1 %.
-      EXPECT_NEAR(std::stold(loss), expected, stop * 0.005L + expected * 0.001L) << loss;
-      EXPECT_NEAR(std::stold(form.Edit_Loss.text), bid - stop * point, 1e-9L);
     }
   }
+  EXPECT_GE(checked, 4 * 30);
 }
 
 }  // namespace

@@ -816,6 +816,14 @@ QTableView* MainWindow::Table(QWidget* parent, int x, int y, int w, int h) {
   table->verticalHeader()->setDefaultSectionSize(20);
   table->horizontalHeader()->setSectionsClickable(false);
   table->horizontalHeader()->setHighlightSections(false);
+  // A caption wider than its column breaks onto a second line rather than being cut. The header
+  // always has room for two, so the rows stay where they are whichever captions wrap.
+  table->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter |
+                                                 Qt::Alignment::fromInt(Qt::TextWordWrap));
+  table->horizontalHeader()->setTextElideMode(Qt::ElideNone);
+  table->horizontalHeader()->setMinimumHeight(
+      table->horizontalHeader()->sizeHint().height() +
+      static_cast<int>(std::ceil(QFontMetricsF(table->horizontalHeader()->font()).lineSpacing())));
   connect(table, &QTableView::clicked, this, [this](const QModelIndex& index) {
     model_->ListView1.selectedIndex = index.row();
     Fire("ListView1", Event::Click);
@@ -829,22 +837,35 @@ QTableView* MainWindow::Table(QWidget* parent, int x, int y, int w, int h) {
   });
 
   // Columns as wide as their captions and contents need, measured again when the rows or the
-  // captions change (the lot column's caption follows the lot).
+  // captions change (the lot column's caption follows the lot). All eleven share the fixed
+  // window: a caption may take two lines to leave room for the figures.
   const auto fitColumns = [table, rows, w] {
+    QHeaderView* header = table->horizontalHeader();
     const int margin = table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table);
     // The style cuts a text wider than its cell less the grid line and a margin on either side.
     const int padding = 2 * (margin + 1) + (table->showGrid() ? 1 : 0);
     const int frame = 2 * table->frameWidth();
     const int scrollBar = table->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, table);
-    std::vector<int> captions;
+    const QFontMetricsF captionMetrics(header->font());
+    const std::vector<double> contents = rows->WidestTexts(QFontMetricsF(table->font()), 1000);
+    std::vector<QuoteColumnNeeds> needs;
     for (int column = 0; column < rows->columnCount(); ++column) {
-      captions.push_back(table->horizontalHeader()->sectionSizeHint(column));
+      const QString caption = rows->headerData(column, Qt::Horizontal).toString();
+      const int oneLine = header->sectionSizeHint(column);
+      // The header's own padding around the text, as its size hint counts it, and a pixel for
+      // the wrapped line's rounding.
+      const int captionPadding =
+          oneLine - static_cast<int>(std::ceil(captionMetrics.horizontalAdvance(caption)));
+      QuoteColumnNeeds need;
+      need.caption = oneLine;
+      need.wrappedCaption =
+          std::min(oneLine, static_cast<int>(std::ceil(TwoLineWidth(captionMetrics, caption))) +
+                                captionPadding + 1);
+      need.content =
+          static_cast<int>(std::ceil(contents[static_cast<std::size_t>(column)])) + padding;
+      needs.push_back(need);
     }
-    std::vector<int> contents;
-    for (const double width : rows->WidestTexts(QFontMetricsF(table->font()), 1000)) {
-      contents.push_back(static_cast<int>(std::ceil(width)) + padding);
-    }
-    const std::vector<int> widths = QuoteColumnWidths(captions, contents, w - frame - scrollBar);
+    const std::vector<int> widths = QuoteColumnWidths(needs, w - frame - scrollBar);
     for (std::size_t column = 0; column < widths.size(); ++column) {
       table->setColumnWidth(static_cast<int>(column), widths[column]);
     }

@@ -90,22 +90,44 @@ std::vector<double> QuoteTableModel::WidestTexts(const QFontMetricsF& metrics, i
   return widest;
 }
 
-std::vector<int> QuoteColumnWidths(const std::vector<int>& captionWidths,
-                                   const std::vector<int>& contentWidths, int available) {
+double TwoLineWidth(const QFontMetricsF& metrics, const QString& caption) {
+  double narrowest = metrics.horizontalAdvance(caption);
+  for (qsizetype space = caption.indexOf(' '); space >= 0;
+       space = caption.indexOf(' ', space + 1)) {
+    const double first = metrics.horizontalAdvance(caption.left(space));
+    const double second = metrics.horizontalAdvance(caption.mid(space + 1));
+    narrowest = std::min(narrowest, std::max(first, second));
+  }
+  return narrowest;
+}
+
+std::vector<int> QuoteColumnWidths(const std::vector<QuoteColumnNeeds>& needs, int available) {
   std::vector<int> widths;
   int used = 0;
-  for (std::size_t i = 0; i < captionWidths.size(); ++i) {
-    const int content = i < contentWidths.size() ? contentWidths[i] : 0;
-    widths.push_back(std::max(captionWidths[i], content));
+  for (const QuoteColumnNeeds& need : needs) {
+    widths.push_back(std::max(need.content, std::min(need.caption, need.wrappedCaption)));
     used += widths.back();
   }
-  if (widths.empty()) return widths;
-  if (used <= available) {
+  if (!widths.empty() && used <= available) {
+    // Room to spare: widen the columns whose caption would wrap, those that need least first,
+    // so that as few captions as possible take two lines; then share out what is left.
+    std::vector<std::size_t> wrapped;
+    for (std::size_t i = 0; i < needs.size(); ++i) {
+      if (needs[i].caption > widths[i]) wrapped.push_back(i);
+    }
+    std::stable_sort(wrapped.begin(), wrapped.end(), [&](std::size_t a, std::size_t b) {
+      return needs[a].caption - widths[a] < needs[b].caption - widths[b];
+    });
+    for (const std::size_t i : wrapped) {
+      const int missing = needs[i].caption - widths[i];
+      if (used + missing > available) break;
+      widths[i] += missing;
+      used += missing;
+    }
     const int share = (available - used) / static_cast<int>(widths.size());
     for (int& width : widths) width += share;
   }
-  // Otherwise every caption and figure stays whole and the table scrolls sideways: a cross
-  // valued through 1 ÷ USD/CHF has fifteen-digit margins that no share-out could fit.
+  // Otherwise every caption and figure stays whole and the table scrolls sideways.
   return widths;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QFontMetricsF>
+#include <QString>
 #include <string>
 #include <vector>
 
@@ -36,11 +37,22 @@ class QuoteTableModel : public QAbstractTableModel {
   std::vector<std::string> headers_;
 };
 
-// Widths of the quote table's columns for a viewport `available` pixels wide. Each column needs
-// its caption's width (`captionWidths`, as the header draws them) or its widest text in
-// `contentWidths` (cell padding included), whichever is more; the room left over is shared out.
-// When the needs do not fit, no column is cut: the table scrolls sideways.
-std::vector<int> QuoteColumnWidths(const std::vector<int>& captionWidths,
-                                   const std::vector<int>& contentWidths, int available);
+// The narrowest width at which a caption fits on two lines, broken at one of its spaces (the
+// caption's own width when it has none).
+double TwoLineWidth(const QFontMetricsF& metrics, const QString& caption);
+
+// What one column of the quote table needs, in pixels: its widest text (cell padding included),
+// its caption on one line and on two (header padding included).
+struct QuoteColumnNeeds {
+  int content = 0;
+  int caption = 0;
+  int wrappedCaption = 0;
+};
+
+// Widths of the quote table's columns for a viewport `available` pixels wide. No text is ever
+// cut: a column is at least as wide as its widest text and its caption on two lines. When that
+// fits, the room left over first keeps as many captions as it can on one line (the cheapest
+// first), and the rest is shared out evenly; when it does not, the table scrolls sideways.
+std::vector<int> QuoteColumnWidths(const std::vector<QuoteColumnNeeds>& needs, int available);
 
 }  // namespace tiramon::desktop

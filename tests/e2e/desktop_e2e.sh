@@ -169,7 +169,7 @@ alive() { kill -0 "$app" 2>/dev/null && [ ! -s "$work/app.rc" ]; }
 # layout is fixed: the window cannot be resized).
 quotes_tab="194 13"          # tab "Форекс валютные пары"
 refresh_button="808 80"      # "Обновить котировки"
-second_row="43 173"          # the second row of the quote table
+second_row="43 188"          # the second row of the quote table, below its two-line header
 copy_stop_loss="880 71"      # copy button beside the stop-loss price (assistant tab)
 percent_mode="49 395"        # radio button "в процентах"
 deposit_box="300 233"        # "Депозит:" edit box
@@ -268,15 +268,17 @@ shot 03-refreshed
 step "quotes refreshed: cache rewritten ($(wc -c <"$cache") bytes)"
 
 # --- 3. Double click on the second row (GBP/USD in the feed's order) brings up the assistant.
-bid=$(grep -o 'GBP/USD</a></td><td class="pid-[0-9]*-bid">[0-9.]*' "$cache" | sed 's/.*>//')
-[ -n "$bid" ] || fail "no GBP/USD bid in the quote cache"
+ask=$(grep -o 'GBP/USD</a></td><td class="pid-[0-9]*-bid">[0-9.]*</td><td class="pid-[0-9]*-ask">[0-9.]*' \
+  "$cache" | sed 's/.*>//')
+[ -n "$ask" ] || fail "no GBP/USD ask in the quote cache"
 click "$second_row" 2
 sleep 0.3
 shot 04-assistant
-# Buying 150 points of stop below the bid: the stop-loss price, copied with its button.
-stop=$(awk -v b="$bid" 'BEGIN { printf "%.5f", b - 0.0015 }')
+# Buying opens at the ask, and the stop lies 150 points below it: the stop-loss price, copied
+# with its button.
+stop=$(awk -v a="$ask" 'BEGIN { printf "%.5f", a - 0.0015 }')
 copy_and_check "stop-loss price of GBP/USD" "$copy_stop_loss" "^${stop//./\\.}\$" >/dev/null
-step "double click picked GBP/USD (bid $bid): the assistant shows stop loss $stop"
+step "double click picked GBP/USD (ask $ask): the assistant shows stop loss $stop"
 
 # --- 4. Risk in percent and a deposit of 2500 typed into the deposit box.
 click "$percent_mode"
@@ -284,10 +286,10 @@ click "$deposit_box"
 xdotool key End key --repeat 8 --delay 20 BackSpace type --delay 40 2500
 sleep 0.3
 shot 05-deposit
-# 90 % of 2500 over a 150-point stop is 15 lots; the margin of 1 lot at 1:500 is bid * 200 $.
+# 90 % of 2500 over a 150-point stop is 15 lots; the margin of 1 lot at 1:500 is ask * 200 $.
 copy_and_check "lot from the stop" "$copy_lot_stop" '^15$' >/dev/null
 lot=$(copy_and_check "lot from the margin" "$copy_lot_margin" '^[0-9]+\.?[0-9]*$') || exit 1
-expected_lot=$(awk -v b="$bid" 'BEGIN { print 2250 / (b * 200) }')
+expected_lot=$(awk -v a="$ask" 'BEGIN { print 2250 / (a * 200) }')
 awk -v l="$lot" -v e="$expected_lot" 'BEGIN { exit !(l - e < 0.006 && e - l < 0.006) }' ||
   fail "lot from the margin is $lot, expected $expected_lot rounded to 2 decimals"
 step "deposit 2500 in percent mode: lot from the stop 15, from the margin $lot"

@@ -6,7 +6,10 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <algorithm>
+#include <vector>
 
+#include "app/desktop/quote_table_model.h"
 #include "tests/gui/gui_fixture.h"
 #include "tests/gui/table_view.h"
 
@@ -76,9 +79,10 @@ TEST_F(GuiTest, PickingARowAndSellingUpdatesTheAssistant) {
   EXPECT_EQ(Find<QLabel>("Label_Valuta")->text(), "GBP/USD");
   EXPECT_EQ(Find<QRadioButton>("RadioButton_Buy")->text(), "Покупка (ask): 1.30540");
   EXPECT_EQ(Find<QRadioButton>("RadioButton_sell")->text(), "Продажа (bid): 1.30510");
-  EXPECT_EQ(Find<QLabel>("Zalog")->text(), "26.102");
-  EXPECT_EQ(Find<QLineEdit>("Edit_Loss")->text(), "1.30360");
-  EXPECT_EQ(Find<QLineEdit>("Edit_Teik")->text(), "1.31010");
+  // Bought at the ask 1.3054: margin 130540 × 0.1 ÷ 500, stop 0.0015 below, take 0.005 above.
+  EXPECT_EQ(Find<QLabel>("Zalog")->text(), "26.108");
+  EXPECT_EQ(Find<QLineEdit>("Edit_Loss")->text(), "1.30390");
+  EXPECT_EQ(Find<QLineEdit>("Edit_Teik")->text(), "1.31040");
   EXPECT_EQ(Find<QLabel>("Soot")->text(), "3.3");
   EXPECT_EQ(TextColour(Find<QLabel>("Label34")), QColor(0, 128, 0));
 
@@ -88,9 +92,10 @@ TEST_F(GuiTest, PickingARowAndSellingUpdatesTheAssistant) {
   EXPECT_TRUE(sell->isChecked());
   EXPECT_EQ(TextColour(sell), QColor(0, 0, 255));
   EXPECT_EQ(TextColour(Find<QRadioButton>("RadioButton_Buy")), QColor(0, 0, 0));
-  EXPECT_EQ(Find<QLabel>("Zalog")->text(), "26.108");
-  EXPECT_EQ(Find<QLineEdit>("Edit_Loss")->text(), "1.30690");
-  EXPECT_EQ(Find<QLineEdit>("Edit_Teik")->text(), "1.30040");
+  // Sold at the bid 1.3051: stop 0.0015 above, take 0.005 below.
+  EXPECT_EQ(Find<QLabel>("Zalog")->text(), "26.102");
+  EXPECT_EQ(Find<QLineEdit>("Edit_Loss")->text(), "1.30660");
+  EXPECT_EQ(Find<QLineEdit>("Edit_Teik")->text(), "1.30010");
 }
 
 TEST_F(GuiTest, DoubleClickBringsTheAssistantToTheFront) {
@@ -120,6 +125,55 @@ TEST_F(GuiTest, TypingADepositRecalculatesOnEveryKeystroke) {
   EXPECT_EQ(loss->text(), "15$ или 75%");
   QTest::keyClick(deposit, Qt::Key_0);
   EXPECT_EQ(loss->text(), "15$ или 7.5%");
+}
+
+// The share-out of the window among the columns: each gets its widest text and its caption on
+// two lines at least; spare room first keeps the captions that need least on one line, then is
+// shared evenly; what cannot fit keeps every need and scrolls.
+TEST(QuoteColumnWidthsTest, SharesTheWindowWithoutCuttingAnything) {
+  struct Case {
+    const char* what;
+    std::vector<QuoteColumnNeeds> needs;  // content, one-line caption, two-line caption
+    int available;
+    std::vector<int> widths;
+  };
+  const Case cases[] = {
+      {"room for everything on one line, the rest shared: 60 + 70 = 130, (150 - 130) / 2 = 10",
+       {{50, 60, 40}, {30, 70, 45}},
+       150,
+       {70, 80}},
+      {"room to unwrap the cheaper caption only: 50 + 45 = 95, +10 fits in 110, +25 does not; "
+       "the 5 left over give 2 each",
+       {{50, 60, 40}, {30, 70, 45}},
+       110,
+       {62, 47}},
+      {"no room even wrapped: the needs stand and the table scrolls",
+       {{50, 60, 40}, {30, 70, 45}},
+       80,
+       {50, 45}},
+      {"a figure wider than its caption sets the width, which the caption fits",
+       {{90, 60, 40}},
+       100,
+       {100}},
+      {"a caption without a space cannot wrap", {{20, 50, 50}}, 40, {50}},
+      {"no columns", {}, 100, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(QuoteColumnWidths(c.needs, c.available), c.widths);
+  }
+}
+
+TEST(QuoteColumnWidthsTest, TwoLineWidthBreaksAtTheBestSpace) {
+  const QFont font;
+  const QFontMetricsF metrics(font);
+  const double lot = metrics.horizontalAdvance("0.1 лот");
+  const double rest = metrics.horizontalAdvance("(без плеча)");
+  const double first = metrics.horizontalAdvance("0.1");
+  const double tail = metrics.horizontalAdvance("лот (без плеча)");
+  EXPECT_DOUBLE_EQ(TwoLineWidth(metrics, "0.1 лот (без плеча)"),
+                   std::min(std::max(lot, rest), std::max(first, tail)));
+  EXPECT_DOUBLE_EQ(TwoLineWidth(metrics, "Валюта"), metrics.horizontalAdvance("Валюта"));
 }
 
 }  // namespace
