@@ -116,14 +116,15 @@ if(TARGET tiramon)
     set(CPACK_PACKAGE_DESCRIPTION
         "Tiramon is a desktop calculator for retail forex traders with a
 Russian-language interface. It shows a quote table of the major currency
-pairs with the margin of a lot at several leverages and the value of a
-pip; it sizes one position (margin, point value, lot from a percentage
+pairs, from the central banks' official daily rates or a quotes page,
+with where each price came from and how old it is, the margin of a lot
+at several leverages and the value of a pip; it sizes one position (margin, point value, lot from a percentage
 of the deposit, stop-loss and take-profit levels, risk/profit ratio) and
 copies the figures to the clipboard; and it simulates a deposit over a
 series of winning, losing or random trades.
 
 The program keeps running in the notification area when its window is
-closed. It keeps its quote cache and status file in the user's data
+closed. It keeps its quote caches and status file in the user's data
 folder, ~/.local/share/tiramon. The package also holds
 tiramon-quote-feed, a demo source of quotes on the loopback address for
 a program built to read it.")
@@ -135,8 +136,10 @@ a program built to read it.")
     # The libraries the binary links come from dpkg-shlibdeps; the browser for the About tab's
     # links is opened through xdg-open.
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-    # libcurl is loaded at run time, for a status address behind a proxy or on https only.
-    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, libcurl4")
+    # libcurl is loaded at run time for every https download, and the official rates, the
+    # package's default source, are on https: without it an installed program has no prices.
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4")
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
     # Installed targets go in without symbols; the renamed demo feed is stripped by its own
     # install step above, which follows the same switch.
     set(CPACK_STRIP_FILES ON)
