@@ -88,6 +88,31 @@ struct TButton {
   std::string caption;
   std::string hint;
   bool visible = true;
+  bool enabled = true;
+};
+
+// A bar that fills from 0 to max as a long job goes on.
+struct TProgressBar {
+  int position = 0;
+  int max = 100;
+  bool visible = true;
+};
+
+// A timer the view runs while the model says so: each interval it fires the timer's event.
+struct TTimer {
+  int interval = 1000;  // ms
+  bool enabled = false;
+};
+
+// Where the keyboard focus should go: to the control named, each time `requests` grows, so the
+// same box can be asked for again after the user has clicked elsewhere.
+struct TFocus {
+  std::string control;
+  int requests = 0;
+  void MoveTo(std::string name) {
+    control = std::move(name);
+    ++requests;
+  }
 };
 
 // A clickable picture of the About tab: its panel title, its tooltip and the page it opens.

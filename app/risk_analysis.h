@@ -8,7 +8,9 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <exception>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace tiramon {
@@ -39,6 +41,19 @@ struct RiskSummary {
 
 // Refuses bad inputs with a Russian message (std::invalid_argument) before any work starts.
 RiskSummary AnalyseRisk(const RiskInputs& in);
+// The same refusals on their own, for a caller that must refuse before it starts a thread.
+void ValidateRiskInputs(const RiskInputs& in);
+
+// Series × trades up to which a run stays on the event thread: well under the 0.2 s a user
+// notices even on a busy machine; anything longer runs as a RiskRun with a progress bar.
+inline constexpr double kInlineRiskWork = 2e6;
+// Bins of the histogram of final deposits the tab draws.
+inline constexpr int kRiskHistogramBins = 40;
+
+// Whether values from low to high are drawn on a logarithmic scale: all positive and more than
+// two decades apart, as compounding spreads deposits. Both pictures and the histogram's bins
+// follow this one rule, so bars and axis always agree.
+bool RiskLogScale(double low, double high);
 
 // How a long run is driven from a window: the threads it may use, a flag that stops it and the
 // share of trades done so far, read by whoever shows the progress.
@@ -56,6 +71,38 @@ struct RiskResult {
 // AnalyseRisk with control; nullopt when cancelled. Same refusals.
 std::optional<RiskResult> RunRiskAnalysis(const RiskInputs& in, const RiskControl& control);
 
+// A risk analysis on a thread of its own, so the window keeps answering during a long run. The
+// owner polls Progress() and Done() from its own thread and collects the result with Take();
+// nothing of the owner is touched from the worker. Destroying a run cancels it and waits.
+class RiskRun {
+ public:
+  // Starts the worker at once; inputs that RunRiskAnalysis refuses come back from Take().
+  explicit RiskRun(const RiskInputs& in, int threads = 0);
+  ~RiskRun();
+  RiskRun(const RiskRun&) = delete;
+  RiskRun& operator=(const RiskRun&) = delete;
+
+  const RiskInputs& Inputs() const { return in_; }
+  double Progress() const { return progress_.load(); }  // share of the trades played, 0..1
+  bool Done() const { return done_.load(std::memory_order_acquire); }
+  // Asks the worker to stop at its next checkpoint; Take() then gives nullopt.
+  void Cancel() { cancel_ = true; }
+  // Blocks until the worker has stopped.
+  void Wait();
+  // Waits for the worker (at once after Done()), then hands over the result: nullopt when
+  // cancelled; the worker's error, such as a refusal, is rethrown. Once only.
+  std::optional<RiskResult> Take();
+
+ private:
+  const RiskInputs in_;
+  std::atomic<bool> cancel_{false};
+  std::atomic<double> progress_{0};
+  std::atomic<bool> done_{false};
+  std::optional<RiskResult> result_;
+  std::exception_ptr error_;
+  std::thread worker_;
+};
+
 // The nearest-rank percentile (1..100) of values already sorted ascending: the value at rank
 // ⌈percent × count ÷ 100⌉.
 double NearestRank(const std::vector<double>& sorted, int percent);
@@ -71,5 +118,15 @@ struct DepositHistogram {
   std::vector<int> counts;
 };
 DepositHistogram HistogramOfDeposits(const std::vector<double>& sortedDeposits, int bins);
+
+// What the two pictures of the tab show after a run; `revision` grows with every new run, so the
+// view redraws only when there is something new.
+struct RiskPictures {
+  std::vector<std::array<double, 5>> band;  // the summary's band, trade 0..trades
+  double ruinLevel = 0;                     // deposit at which a series counts as ruined, $
+  DepositHistogram histogram;
+  int series = 0;
+  int revision = 0;
+};
 
 }  // namespace tiramon

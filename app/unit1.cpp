@@ -2,6 +2,7 @@
 // when the program starts. Nothing is read from disk; every start begins here.
 #include "app/unit1.h"
 
+#include <cstdio>
 #include <utility>
 
 #include "app/build_config.h"
@@ -63,6 +64,14 @@ TMemo Memo(std::vector<std::string> lines, TColor colour) {
 
 TImage Image(std::string title, std::string hint, std::string url) {
   return TImage{std::move(title), std::move(hint), std::move(url)};
+}
+
+// A default of the risk analysis as its box shows it: the shortest text, whole numbers without a
+// point.
+std::string RiskDefault(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.15g", value);
+  return text;
 }
 
 const std::vector<std::string>& LotSizes() {
@@ -287,6 +296,64 @@ TForm1::TForm1(Environment env) : environment(std::move(env)) {
   Label65 = Label("убыточных сделок, бывает и 14 подряд!!!", colors::Blue);
   Label66 = Label("Увелечение соотношение убыток/прибыль", colors::Blue);
   Label67 = Label("на 1, увеличивает доходность в 2 раза!", colors::Blue);
+
+  // Tab 6 "Анализ риска": the boxes start from the analysis's own defaults.
+  const RiskInputs risk;
+  RiskInputsBox.caption = "Параметры";
+  Label_RiskDeposit = Label("Начальный депозит:");
+  RiskDeposit = Edit(RiskDefault(risk.deposit));
+  Label_RiskDepositUnit = Label("$");
+  Label_RiskTrades = Label("Сделок в серии:");
+  RiskTrades = Edit(std::to_string(risk.trades));
+  Label_RiskMode = Label("Риск:");
+  RiskPercentMode = Radio("в % от депозита", risk.percentRisk, colors::Black);
+  RiskMoneyMode = Radio("в $", !risk.percentRisk, colors::Black);
+  Label_RiskAmount = Label("Риск на сделку:");
+  RiskAmount = Edit(RiskDefault(risk.risk));
+  RiskAmountUnit = Label(risk.percentRisk ? "%" : "$");
+  Label_RiskRatio = Label("Прибыль / риск:");
+  RiskRatio = Edit(RiskDefault(risk.rewardToRisk));
+  Label_RiskWinShare = Label("Прибыльных сделок:");
+  RiskWinShare = Edit(RiskDefault(risk.winShare * 100));
+  Label_RiskWinShareUnit = Label("%");
+  Label_RiskRuin = Label("Разорение при просадке:");
+  RiskRuin = Edit(RiskDefault(risk.ruinDrawdown * 100));
+  Label_RiskRuinUnit = Label("%");
+  Label_RiskSeries = Label("Число серий:");
+  RiskSeries = Edit(std::to_string(risk.series));
+  Label_RiskSeed = Label("Зерно генератора:");
+  RiskSeed = Edit(std::to_string(risk.seed));
+  RiskFromAssistant =
+      Button("Из помощника",
+             "Риск = убыток по стоп-лоссу в % от депозита помощника, прибыль/риск = тейк-профит ÷ "
+             "стоп-лосс");
+  RiskCalculate = Button("Рассчитать");
+  RiskCancel = Button("Отмена");
+  RiskCancel.visible = false;
+  RiskProgress.max = 1000;
+  RiskProgress.visible = false;
+  RiskSummaryBox.caption = "Итоги";
+  const std::pair<TLabel*, const char*> figures[] = {
+      {&Label_RiskRuinProbability, "Вероятность разорения:"},
+      {&Label_RiskFinalP05, "Итоговый депозит, 5 %:"},
+      {&Label_RiskFinalP25, "Итоговый депозит, 25 %:"},
+      {&Label_RiskFinalMedian, "Итоговый депозит, медиана:"},
+      {&Label_RiskFinalP75, "Итоговый депозит, 75 %:"},
+      {&Label_RiskFinalP95, "Итоговый депозит, 95 %:"},
+      {&Label_RiskDrawdownMedian, "Макс. просадка, медиана:"},
+      {&Label_RiskDrawdownP95, "Макс. просадка, 95 %:"},
+      {&Label_RiskLosingRunMedian, "Убытков подряд, медиана:"},
+      {&Label_RiskLosingRunP95, "Убытков подряд, 95 %:"},
+      {&Label_RiskExpectancy, "Ожидание на сделку:"},
+  };
+  for (const auto& [label, text] : figures) *label = Label(text);
+  for (TLabel* value : {&RiskRuinProbability, &RiskFinalP05, &RiskFinalP25, &RiskFinalMedian,
+                        &RiskFinalP75, &RiskFinalP95, &RiskDrawdownMedian, &RiskDrawdownP95,
+                        &RiskLosingRunMedian, &RiskLosingRunP95, &RiskExpectancy}) {
+    *value = Label("—");
+  }
+  // Often enough for a bar that moves smoothly, seldom enough to cost nothing.
+  Timer_Risk.interval = 100;
 }
 
 }  // namespace tiramon

@@ -3,6 +3,7 @@
 // the file that defines it; which control event runs it is the wiring table of app/wiring.h.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "app/controls.h"
 #include "app/environment.h"
 #include "app/price_origin.h"
+#include "app/risk_analysis.h"
 
 namespace tiramon {
 
@@ -161,6 +163,46 @@ class TForm1 {
   TGroupBox GroupBox9;
   TLabel Label62, Label65, Label66, Label67;
 
+  // ---- Tab 6 "Анализ риска" ----------------------------------------------------------------
+  TGroupBox RiskInputsBox;  // "Параметры"
+  TLabel Label_RiskDeposit, Label_RiskDepositUnit;
+  TEdit RiskDeposit;
+  TLabel Label_RiskTrades;
+  TEdit RiskTrades;
+  TLabel Label_RiskMode;
+  TRadioButton RiskPercentMode, RiskMoneyMode;
+  TLabel Label_RiskAmount, RiskAmountUnit;  // the unit follows the mode: % or $
+  TEdit RiskAmount;
+  TLabel Label_RiskRatio;
+  TEdit RiskRatio;
+  TLabel Label_RiskWinShare, Label_RiskWinShareUnit;
+  TEdit RiskWinShare;
+  TLabel Label_RiskRuin, Label_RiskRuinUnit;
+  TEdit RiskRuin;
+  TLabel Label_RiskSeries;
+  TEdit RiskSeries;
+  TLabel Label_RiskSeed;
+  TEdit RiskSeed;
+  TButton RiskFromAssistant, RiskCalculate, RiskCancel;
+  TProgressBar RiskProgress;  // in the place of RiskStatus while a long run goes on
+  TLabel RiskStatus;          // what was computed, or why not
+  TGroupBox RiskSummaryBox;   // "Итоги": a caption and a value per figure
+  TLabel Label_RiskRuinProbability, RiskRuinProbability;
+  TLabel Label_RiskFinalP05, RiskFinalP05;
+  TLabel Label_RiskFinalP25, RiskFinalP25;
+  TLabel Label_RiskFinalMedian, RiskFinalMedian;
+  TLabel Label_RiskFinalP75, RiskFinalP75;
+  TLabel Label_RiskFinalP95, RiskFinalP95;
+  TLabel Label_RiskDrawdownMedian, RiskDrawdownMedian;
+  TLabel Label_RiskDrawdownP95, RiskDrawdownP95;
+  TLabel Label_RiskLosingRunMedian, RiskLosingRunMedian;
+  TLabel Label_RiskLosingRunP95, RiskLosingRunP95;
+  TLabel Label_RiskExpectancy, RiskExpectancy;
+  RiskPictures RiskCharts;  // the fan of deposits and the histogram of final deposits
+  TTimer Timer_Risk;        // runs while a long run goes on, to show its progress and its end
+  std::shared_ptr<RiskRun> RiskJob;  // the long run under way; empty when none
+  TFocus Focus;                      // where a refusal sends the keyboard
+
   // ---- Process-wide values ------------------------------------------------------------------
   // Reference bids and the selection: texts as captured from the page, empty at start, never
   // reset by a refresh.
@@ -227,6 +269,12 @@ class TForm1 {
   void RadioButton4Click();   // simulators/risk_mode.cpp
   void RadioButton31Click();  // simulators/risk_mode.cpp
   void RadioButton32Click();  // simulators/risk_mode.cpp
+
+  void RiskModeClick();           // simulators/risk_form.cpp: RiskPercentMode, RiskMoneyMode
+  void RiskFromAssistantClick();  // simulators/risk_form.cpp
+  void RiskCalculateClick();      // simulators/risk_form.cpp
+  void RiskCancelClick();         // simulators/risk_form.cpp
+  void Timer_RiskTimer();         // simulators/risk_form.cpp: a long run's progress and end
 };
 
 }  // namespace tiramon

@@ -59,6 +59,14 @@ constexpr Wire kWires[] = {
     {"RadioButton31", Event::Click, &TForm1::RadioButton31Click},
     {"RadioButton32", Event::Click, &TForm1::RadioButton32Click},
 
+    // Risk analysis tab
+    {"RiskPercentMode", Event::Click, &TForm1::RiskModeClick},
+    {"RiskMoneyMode", Event::Click, &TForm1::RiskModeClick},
+    {"RiskFromAssistant", Event::Click, &TForm1::RiskFromAssistantClick},
+    {"RiskCalculate", Event::Click, &TForm1::RiskCalculateClick},
+    {"RiskCancel", Event::Click, &TForm1::RiskCancelClick},
+    {"Timer_Risk", Event::Timer, &TForm1::Timer_RiskTimer},
+
     // Tray icon and its menu
     {"CoolTrayIcon1", Event::DoubleClick, &TForm1::N6Click},
     {"N1", Event::Click, &TForm1::SpeedButton2Click},

@@ -32,7 +32,9 @@ constexpr std::array<int, 5> kBandPercents = {5, 25, 50, 75, 95};
 
 void Refuse(const char* message) { throw std::invalid_argument(message); }
 
-void Validate(const RiskInputs& in) {
+}  // namespace
+
+void ValidateRiskInputs(const RiskInputs& in) {
   if (in.trades < 1 || in.trades > kMaxRiskTrades)
     Refuse("Число сделок в серии должно быть от 1 до 10000");
   if (in.series < 1 || in.series > kMaxRiskSeries) Refuse("Число серий должно быть от 1 до 100000");
@@ -50,6 +52,8 @@ void Validate(const RiskInputs& in) {
   if (!(in.ruinDrawdown > 0 && in.ruinDrawdown <= 1))
     Refuse("Уровень разорения должен быть больше 0 и не больше 1 (до 100 % депозита)");
 }
+
+namespace {
 
 std::uint64_t Mix(std::uint64_t z) {
   z += 0x9E3779B97F4A7C15ULL;
@@ -372,7 +376,7 @@ double NearestRank(const std::vector<double>& sorted, int percent) {
 }
 
 std::optional<RiskResult> RunRiskAnalysis(const RiskInputs& in, const RiskControl& control) {
-  Validate(in);
+  ValidateRiskInputs(in);
   Analysis analysis(in, control);
   if (!analysis.Run()) return std::nullopt;
   return analysis.Summarise();
@@ -380,12 +384,14 @@ std::optional<RiskResult> RunRiskAnalysis(const RiskInputs& in, const RiskContro
 
 RiskSummary AnalyseRisk(const RiskInputs& in) { return RunRiskAnalysis(in, {})->summary; }
 
+bool RiskLogScale(double low, double high) { return low > 0 && high / low > 100; }
+
 DepositHistogram HistogramOfDeposits(const std::vector<double>& sortedDeposits, int bins) {
   DepositHistogram h;
   if (sortedDeposits.empty() || bins < 1) return h;
   h.low = sortedDeposits.front();
   h.high = sortedDeposits.back();
-  h.logScale = h.low > 0 && h.high / h.low > 100;
+  h.logScale = RiskLogScale(h.low, h.high);
   const auto scale = [&h](double v) { return h.logScale ? std::log10(v) : v; };
   const double lo = scale(h.low);
   const double width = scale(h.high) - lo;

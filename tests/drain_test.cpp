@@ -7,6 +7,7 @@
 
 #include "app/unit1.h"
 #include "support/numtext.h"
+#include "tests/support/run_expecting_error.h"
 
 namespace tiramon {
 namespace {
@@ -16,16 +17,6 @@ using Lines = std::vector<std::string>;
 void UseMoneyMode(TForm1& form) {
   form.RadioButton3.checked = false;
   form.RadioButton4.checked = true;
-}
-
-std::string RunExpectingError(TForm1& form) {
-  try {
-    form.Button4Click();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  ADD_FAILURE() << "Button4Click did not fail";
-  return {};
 }
 
 bool HasDrainLine(const Lines& lines) {
@@ -181,7 +172,7 @@ TEST(DrainSimulator, FirstBadFieldIsReportedAndMemoStaysEmpty) {
     edit.text = c.text;
     // The last field is bad too, so only the first bad one in reading order may be named.
     if (field != "edit_riska2") form.edit_riska2.text = "x";
-    EXPECT_EQ(RunExpectingError(form), c.message);
+    EXPECT_EQ(testing::RunExpectingError<std::exception>(form, &TForm1::Button4Click), c.message);
     EXPECT_TRUE(form.mmo_lot2.lines.empty());
   }
 }
@@ -190,7 +181,8 @@ TEST(DrainSimulator, OverflowKeepsTheLinesWrittenBefore) {
   TForm1 form;
   form.edit_riska1.text = "-1E308";
   form.mmo_lot2.lines = {"stale"};
-  EXPECT_EQ(RunExpectingError(form), "Floating point overflow");
+  EXPECT_EQ(testing::RunExpectingError<std::exception>(form, &TForm1::Button4Click),
+            "Floating point overflow");
   // The second risk, 1E308 ÷ 100 × −1E308, no longer fits a double.
   EXPECT_EQ(form.mmo_lot2.lines,
             (Lines{"Экспоненциальный расчет:", "1) Депозит: 100, риск: -1E308"}));

@@ -7,19 +7,10 @@
 
 #include "app/unit1.h"
 #include "support/numtext.h"
+#include "tests/support/run_expecting_error.h"
 
 namespace tiramon {
 namespace {
-
-std::string RunExpectingError(TForm1& form) {
-  try {
-    form.Button1Click();
-  } catch (const UserError& e) {
-    return e.what();
-  }
-  ADD_FAILURE() << "Button1Click did not fail";
-  return {};
-}
 
 TEST(GrowthSimulator, PercentageDefaultsCompoundTheDeposit) {
   TForm1 form;
@@ -98,7 +89,7 @@ TEST(GrowthSimulator, RefusesInputsThatNeverReachTheTarget) {
     form.edit_sootonoshenie.text = c.ratio;
     form.RadioButton1.checked = !c.money;
     form.RadioButton2.checked = c.money;
-    const std::string message = RunExpectingError(form);
+    const std::string message = testing::RunExpectingError(form, &TForm1::Button1Click);
     EXPECT_NE(message.find("прибыль сделки должна быть больше нуля"), std::string::npos) << message;
     EXPECT_TRUE(form.mmo_lot.lines.empty());
   }
@@ -128,7 +119,7 @@ TEST(GrowthSimulator, RefusesTablesLongerThanTheBound) {
     form.RadioButton1.checked = false;
     form.RadioButton2.checked = true;
     if (c.lines == 0) {
-      const std::string message = RunExpectingError(form);
+      const std::string message = testing::RunExpectingError(form, &TForm1::Button1Click);
       EXPECT_NE(message.find("больше 100000 сделок"), std::string::npos) << message;
       EXPECT_TRUE(form.mmo_lot.lines.empty());
     } else {
@@ -167,7 +158,7 @@ TEST(GrowthSimulator, FirstBadFieldIsReportedAndMemoStaysEmpty) {
     edit.text = c.text;
     // A later field is bad as well: the first one in reading order must be named.
     if (field != "edit_sootonoshenie") form.edit_sootonoshenie.text = "x";
-    EXPECT_EQ(RunExpectingError(form), c.message);
+    EXPECT_EQ(testing::RunExpectingError(form, &TForm1::Button1Click), c.message);
     EXPECT_TRUE(form.mmo_lot.lines.empty());
   }
 }
@@ -178,7 +169,7 @@ TEST(GrowthSimulator, OverflowKeepsTheLinesWrittenBefore) {
   form.edit_risk2.text = "1E308";
   form.RadioButton1.checked = false;
   form.RadioButton2.checked = true;
-  EXPECT_EQ(RunExpectingError(form), "Floating point overflow");
+  EXPECT_EQ(testing::RunExpectingError(form, &TForm1::Button1Click), "Floating point overflow");
   ASSERT_EQ(form.mmo_lot.lines.size(), 2u);
   EXPECT_EQ(form.mmo_lot.lines[1], "1) Депозит:-1E308, риск:1E308, прибыль:4E308");
 }

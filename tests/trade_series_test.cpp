@@ -15,6 +15,7 @@
 #include "app/unit1.h"
 #include "support/errors.h"
 #include "support/random.h"
+#include "tests/support/run_expecting_error.h"
 
 namespace tiramon {
 namespace {
@@ -83,19 +84,6 @@ void SetSeries(TForm1& form, const char* trades, const char* percent, bool real,
   form.CheckBox_Real.checked = real;
   form.RadioButton31.checked = !money;
   form.RadioButton32.checked = money;
-}
-
-std::string RunExpectingError(TForm1& form) {
-  try {
-    form.Button5Click();
-  } catch (const std::logic_error& e) {
-    ADD_FAILURE() << "unexpected draw: " << e.what();
-    return {};
-  } catch (const UserError& e) {
-    return e.what();
-  }
-  ADD_FAILURE() << "Button5Click did not fail";
-  return {};
 }
 
 int CountLinesWith(const Lines& lines, const std::string& part) {
@@ -201,7 +189,7 @@ TEST(TradeSeries, WinnersTableFlagsOnlyTradesBeforeTheLast) {
   const Case cases[] = {{50, 40, 20}, {50, 30, 16}, {50, 98, 49}, {2, 50, 1}, {100, 0.5, 1},
                         {50, 0, 0},   {0, 40, 0},   {-7, 40, 0},  {0, -5, 0}, {10000, 0, 0}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.trades << " at " << c.percent);
+    SCOPED_TRACE(::testing::Message() << c.trades << " at " << c.percent);
     simulators::WinnersTable table;
     table.fill(1);  // leftovers of an earlier run must not count
     EXPECT_EQ(simulators::FillWinnersTable(table, c.trades, c.percent), c.flags);
@@ -304,7 +292,7 @@ TEST(TradeSeries, RefusesSeriesThatCannotBeDrawnBeforeWritingAnything) {
       form.mmo_lot3.lines = {"from the last run"};
       ScriptedClock clock({});  // any draw at all fails the test
       const auto start = std::chrono::steady_clock::now();
-      EXPECT_EQ(RunExpectingError(form), c.message);
+      EXPECT_EQ(testing::RunExpectingError(form, &TForm1::Button5Click), c.message);
       EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
       EXPECT_TRUE(form.mmo_lot3.lines.empty());
     }
@@ -404,7 +392,7 @@ TEST(TradeSeries, FirstBadFieldIsReportedAndMemoStaysEmpty) {
     if (field != "kol_prib3") form.kol_prib3.text = "x";  // a later bad field is not the one named
     form.mmo_lot3.lines = {"from the last run"};
     ScriptedClock clock({});
-    EXPECT_EQ(RunExpectingError(form), c.message);
+    EXPECT_EQ(testing::RunExpectingError(form, &TForm1::Button5Click), c.message);
     EXPECT_TRUE(form.mmo_lot3.lines.empty());
   }
 }
@@ -414,7 +402,7 @@ TEST(TradeSeries, OverflowKeepsTheLinesWrittenBefore) {
   SetSeries(form, "2", "50", true, true);
   form.edit_sootonoshenie3.text = "1E308";
   ScriptedClock clock({{2, 1}, {100, 99}, {100, 0}});  // a loss, then a win of 5 × 1E308
-  EXPECT_EQ(RunExpectingError(form), "Floating point overflow");
+  EXPECT_EQ(testing::RunExpectingError(form, &TForm1::Button5Click), "Floating point overflow");
   EXPECT_EQ(form.mmo_lot3.lines,
             (Lines{"Линейный расчет:", kRealLine, "1) Депозит: 95$ , убыточная сделка:5$"}));
 }

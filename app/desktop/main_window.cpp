@@ -256,13 +256,7 @@ void MainWindow::BuildWindow() {
             [this, build = pages[i].build](QWidget* page) { (this->*build)(page); });
   }
   // Our own seventh tab, after the six of the window model.
-  addPage("TabSheetRisk", kRiskTabCaption, [this](QWidget* page) {
-    auto* fill = new QVBoxLayout(page);
-    fill->setContentsMargins(0, 0, 0, 0);
-    auto* risk = new RiskTab(*model_, page);
-    risk->setObjectName("RiskTab");
-    fill->addWidget(risk);
-  });
+  addPage("TabSheetRisk", kRiskTabCaption, [this](QWidget* page) { BuildRiskTab(page); });
   connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
     if (!rendering_) model_->PageControl1.activePageIndex = index;
   });
@@ -696,6 +690,7 @@ QPushButton* MainWindow::Button(QWidget* parent, const char* name, const TButton
     const TButton* was = shown->has_value() ? &**shown : nullptr;
     if (!was || was->hint != button.hint) widget->setToolTip(Q(button.hint));
     if (!was || was->visible != button.visible) widget->setVisible(button.visible);
+    if (!was || was->enabled != button.enabled) widget->setEnabled(button.enabled);
     *shown = button;
   });
   return widget;

@@ -89,6 +89,10 @@ class MainWindow : public QWidget {
   void BuildGrowthTab(QWidget* page);
   void BuildDrainTab(QWidget* page);
   void BuildSeriesTab(QWidget* page);
+  // The seventh tab, in risk_tab.cpp.
+  void BuildRiskTab(QWidget* page);
+  void BuildRiskInputs(QWidget* page);
+  void BuildRiskSummary(QWidget* page);
 
   // Binders: each creates a widget named after its control, places it, renders it from the
   // model and forwards its user events to the handler.

@@ -56,7 +56,7 @@ struct Axis {
 
 Axis MakeAxis(double low, double high) {
   Axis axis;
-  axis.log = low > 0 && high / low > 100;
+  axis.log = RiskLogScale(low, high);
   if (!axis.log && high - low < 1e-12 * std::max(1.0, std::abs(high))) {
     // A flat picture still needs a range to draw in.
     low -= std::max(1.0, std::abs(low) * 0.1);
