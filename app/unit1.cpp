@@ -94,7 +94,8 @@ TForm1::TForm1(Environment env) : environment(std::move(env)) {
   caption = std::string("Тирамон 1.4 - Блог трейдера ") + build::kBlogHost;
   PageControl1.activePageIndex = 0;
   PageControl1.pageCaptions = {"О программе",   "Форекс валютные пары", "Помощник",
-                               "Рост депозита", "Слив депозита",        "Для умных"};
+                               "Рост депозита", "Слив депозита",        "Для умных",
+                               "Анализ риска"};
   // Panel 1 names where the prices came from; it takes the rest of the bar.
   StatusBar1.panels = {TStatusPanel{200, "", colors::Black, ""},
                        TStatusPanel{720, "", colors::Black, ""}};
@@ -354,6 +355,8 @@ TForm1::TForm1(Environment env) : environment(std::move(env)) {
   }
   // Often enough for a bar that moves smoothly, seldom enough to cost nothing.
   Timer_Risk.interval = 100;
+  Timer_Age.interval = 30000;
+  Timer_Age.enabled = true;
 }
 
 }  // namespace tiramon

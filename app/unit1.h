@@ -213,6 +213,9 @@ class TForm1 {
   bool FirstShow = false;
   // Where the table's prices came from and how old they are.
   PriceOrigin Prices;
+  // The age of the prices is said in words that go stale themselves ("10:32" turns red after an
+  // hour): they are worded afresh twice a minute.
+  TTimer Timer_Age;
   // The first show put up the cached official rates; the download waits until the window is up.
   bool RefreshAfterShow = false;
 

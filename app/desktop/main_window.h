@@ -32,7 +32,9 @@ class QCheckBox;
 class QSystemTrayIcon;
 class QTabWidget;
 class QTableView;
+class QTimer;
 class QToolButton;
+class QVBoxLayout;
 
 namespace tiramon::desktop {
 
@@ -83,6 +85,7 @@ class MainWindow : public QWidget {
   void RenderFrom(size_t first);
   void BuildWindow();
   void BuildTray();
+  void BuildStatusBar(QVBoxLayout* layout);
   void BuildAboutTab(QWidget* page);
   void BuildQuotesTab(QWidget* page);
   void BuildAssistantTab(QWidget* page);
@@ -109,6 +112,8 @@ class MainWindow : public QWidget {
   QPushButton* Button(QWidget* parent, const char* name, const TButton& button, int x, int y, int w,
                       int h);
   QToolButton* CopyButton(QWidget* parent, const char* name, const TButton& button, int x, int y);
+  // A timer that runs while the model enables it and fires its wired Timer event.
+  QTimer* Timer(QObject* parent, const char* name, const TTimer& timer);
   QPlainTextEdit* Memo(QWidget* parent, const char* name, TMemo& memo, int x, int y, int w, int h,
                        TColor background);
   QLabel* Picture(QWidget* parent, const char* name, const TImage& image, const char* resource,

@@ -42,19 +42,7 @@ void MainWindow::BuildRiskTab(QWidget* page) {
     histogram->SetHistogram(pictures.histogram, pictures.series);
   });
 
-  auto* timer = new QTimer(page);
-  timer->setObjectName("Timer_Risk");
-  connect(timer, &QTimer::timeout, this, [this] { Fire("Timer_Risk", Event::Timer); });
-  renderers_.push_back([&m, timer] {
-    if (timer->interval() != m.Timer_Risk.interval) timer->setInterval(m.Timer_Risk.interval);
-    if (timer->isActive() != m.Timer_Risk.enabled) {
-      if (m.Timer_Risk.enabled) {
-        timer->start();
-      } else {
-        timer->stop();
-      }
-    }
-  });
+  Timer(page, "Timer_Risk", m.Timer_Risk);
 
   // A refusal names a box; the keyboard goes there, as it does each time it is asked to.
   auto shownRequests = std::make_shared<int>(m.Focus.requests);

@@ -1,0 +1,81 @@
+// The status bar: the availability indicator the model draws, the panel that names where the prices
+// came from, and the timer that has their age worded afresh.
+#include <QLabel>
+#include <QPainter>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include "app/desktop/artwork.h"
+#include "app/desktop/layout.h"
+#include "app/desktop/main_window.h"
+
+namespace tiramon::desktop {
+namespace {
+
+// The owner-drawn status panel: what it shows comes from the model at every painting.
+class IndicatorPanel : public QWidget {
+  Q_OBJECT
+
+ public:
+  IndicatorPanel(const TForm1& model, QWidget* parent) : QWidget(parent), model_(model) {
+    setObjectName("StatusBar1Panel0");
+    setFixedSize(200, 20);
+    // Both indicator texts fit the 200-pixel panel beside the picture.
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    const TPanelDrawing drawing = model_.StatusBar1DrawPanel();
+    // What was last painted, for tests that look at the panel as a user does.
+    setProperty("paintedText", Q(drawing.text));
+    setProperty("paintedImage", drawing.imageIndex);
+    QPainter painter(this);
+    painter.drawPixmap(drawing.imageX, drawing.imageY, IndicatorPicture(drawing.imageIndex));
+    painter.setPen(ToQColor(drawing.fontColor));
+    const QFontMetrics metrics(font());
+    painter.drawText(drawing.textX, drawing.textY + metrics.ascent(), Q(drawing.text));
+  }
+
+ private:
+  const TForm1& model_;
+};
+
+}  // namespace
+
+void MainWindow::BuildStatusBar(QVBoxLayout* layout) {
+  auto* status = new QStatusBar(this);
+  status->setObjectName("StatusBar1");
+  status->setSizeGripEnabled(false);
+  indicator_ = new IndicatorPanel(*model_, status);
+  status->addWidget(indicator_);
+  auto* panel1 = new QLabel(status);
+  panel1->setObjectName("StatusBar1Panel1");
+  panel1->setFixedWidth(model_->StatusBar1.panels[1].width);
+  status->addWidget(panel1);
+  renderers_.push_back([this, panel1] {
+    const TStatusPanel& panel = model_->StatusBar1.panels[1];
+    const QString text = Q(panel.text);
+    if (panel1->text() != text) panel1->setText(text);
+    if (panel1->toolTip() != Q(panel.hint)) panel1->setToolTip(Q(panel.hint));
+    if (panel1->palette().color(QPalette::WindowText) != ToQColor(panel.fontColor)) {
+      SetTextColour(panel1, panel.fontColor);
+    }
+    // The panel paints from the model; repainted only when what it would show has changed.
+    const TPanelDrawing drawing = model_->StatusBar1DrawPanel();
+    const QString key = QString::number(drawing.imageIndex) + Q(drawing.text);
+    if (indicator_->property("shownDrawing").toString() != key) {
+      indicator_->setProperty("shownDrawing", key);
+      indicator_->update();
+    }
+  });
+  layout->addWidget(status);
+  Timer(this, "Timer_Age", model_->Timer_Age);
+}
+
+}  // namespace tiramon::desktop
+
+// The meta-object code of the classes declared in this file.
+#include "status_bar.moc"
