@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "app/quote_sources.h"
+#include "app/settings_rules.h"
 #include "app/unit1.h"
 #include "support/errors.h"
 #include "support/http_error.h"
@@ -23,13 +24,7 @@ std::string Trimmed(std::string_view text) {
 // An address the program can fetch: http, or https where libcurl does the download.
 std::string CheckedUrl(std::string_view text, const char* what, bool httpsAllowed) {
   const std::string url = Trimmed(text);
-  const std::string expected = httpsAllowed ? "http:// или https://" : "http://";
-  const bool http = url.rfind("http://", 0) == 0;
-  const bool https = url.rfind("https://", 0) == 0;
-  bool valid = (http || (https && httpsAllowed)) && url.size() <= 2000;
-  for (const char c : url) {
-    if (static_cast<unsigned char>(c) <= ' ' || c == '\x7f') valid = false;
-  }
+  bool valid = IsFetchableUrl(url, httpsAllowed);
   if (valid) {
     try {
       valid = !http::ParseUrl(url).host.empty();
@@ -39,7 +34,8 @@ std::string CheckedUrl(std::string_view text, const char* what, bool httpsAllowe
   }
   if (!valid) {
     throw UserError(std::string("Адрес ") + what + " указан неверно: «" + url +
-                    "». Нужен адрес, который начинается с " + expected + ".");
+                    "». Нужен адрес, который начинается с " +
+                    (httpsAllowed ? "http:// или https://" : "http://") + ".");
   }
   return url;
 }

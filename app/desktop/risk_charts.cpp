@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/desktop/layout.h"
+#include "app/risk_chart_words.h"
+
 namespace tiramon::desktop {
 namespace {
 
@@ -67,11 +70,12 @@ Axis MakeAxis(double low, double high) {
   return axis;
 }
 
+// The numbers along an axis are part of the picture, sized to its ticks.
 QString TickText(double v) {
   if (v == 0) return "0";
   const double a = std::abs(v);
-  if (a >= 1e6 || a < 1e-3) return QString::number(v, 'g', 3);
-  return QString::number(v, 'g', 7);
+  if (a >= 1e6 || a < 1e-3) return QString::number(v, 'g', 3);  // painting: tick numbers
+  return QString::number(v, 'g', 7);                            // painting: tick numbers
 }
 
 void DrawFrame(QPainter& p, const QRect& plot, const Axis& x, const Axis& y, const QString& xTitle,
@@ -117,7 +121,7 @@ void DrawEmpty(QWidget* widget, const QString& title) {
   p.drawRect(widget->rect().adjusted(0, 0, -1, -1));
   p.drawText(QRect(0, 4, widget->width(), 20), Qt::AlignCenter, title);
   p.setPen(Qt::gray);
-  p.drawText(widget->rect(), Qt::AlignCenter, "Нажмите «Рассчитать»");
+  p.drawText(widget->rect(), Qt::AlignCenter, Q(chart_words::kEmpty));
 }
 
 }  // namespace
@@ -136,7 +140,7 @@ void FanChart::Clear() {
 }
 
 void FanChart::paintEvent(QPaintEvent*) {
-  const QString title = "Депозит по номеру сделки: медиана, 25–75 % и 5–95 % серий";
+  const QString title = Q(chart_words::kFanTitle);
   if (band_.empty()) return DrawEmpty(this, title);
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
@@ -156,7 +160,7 @@ void FanChart::paintEvent(QPaintEvent*) {
   }
   const Axis y = MakeAxis(low, high);
   const Axis x{0, static_cast<double>(band_.size() - 1), false};
-  DrawFrame(p, plot, x, y, "Номер сделки", y.log ? "Депозит, $ (лог. шкала)" : "Депозит, $", true);
+  DrawFrame(p, plot, x, y, Q(chart_words::kTradeAxis), Q(chart_words::DepositAxis(y.log)), true);
 
   const auto point = [&](std::size_t t, int k) {
     return QPointF(x.Map(static_cast<double>(t), plot.left(), plot.right()),
@@ -184,7 +188,7 @@ void FanChart::paintEvent(QPaintEvent*) {
     p.setPen(QPen(QColor(200, 0, 0), 1.5, Qt::DashLine));
     p.drawLine(QPointF(plot.left(), py), QPointF(plot.right(), py));
     p.drawText(QPointF(plot.left() + 6, py - 4),
-               QString("уровень разорения %1 $").arg(TickText(ruinLevel_)));
+               Q(chart_words::RuinLine(TickText(ruinLevel_).toStdString())));
   }
   p.setClipping(false);
   // Legend.
@@ -198,9 +202,9 @@ void FanChart::paintEvent(QPaintEvent*) {
   p.setPen(QPen(QColor(10, 40, 140), 2));
   p.drawLine(lx, ly + 37, lx + 14, ly + 37);
   p.setPen(Qt::black);
-  p.drawText(lx + 20, ly + 10, "5–95 %");
-  p.drawText(lx + 20, ly + 26, "25–75 %");
-  p.drawText(lx + 20, ly + 42, "медиана");
+  p.drawText(lx + 20, ly + 10, Q(chart_words::kWideBand));
+  p.drawText(lx + 20, ly + 26, Q(chart_words::kNarrowBand));
+  p.drawText(lx + 20, ly + 42, Q(chart_words::kMedian));
 }
 
 HistogramChart::HistogramChart(QWidget* parent) : QWidget(parent) {
@@ -219,19 +223,17 @@ void HistogramChart::Clear() {
 }
 
 void HistogramChart::paintEvent(QPaintEvent*) {
-  const QString title = "Итоговые депозиты серий";
-  if (histogram_.counts.empty()) return DrawEmpty(this, title);
+  if (histogram_.counts.empty()) return DrawEmpty(this, Q(chart_words::kHistogramTitle));
   QPainter p(this);
   p.fillRect(rect(), Qt::white);
-  p.drawText(QRect(0, 4, width(), 20), Qt::AlignCenter,
-             QString("%1 (%2 серий)").arg(title).arg(series_));
+  p.drawText(QRect(0, 4, width(), 20), Qt::AlignCenter, Q(chart_words::HistogramTitle(series_)));
   const QRect plot(kLeft, kTop, width() - kLeft - kRight, height() - kTop - kBottom);
   const int most = *std::max_element(histogram_.counts.begin(), histogram_.counts.end());
   Axis x = MakeAxis(histogram_.low, histogram_.high);
   x.log = histogram_.logScale;
   const Axis y{0, static_cast<double>(most) * 1.05, false};
-  DrawFrame(p, plot, x, y, x.log ? "Итоговый депозит, $ (лог. шкала)" : "Итоговый депозит, $",
-            "Число серий", false);
+  DrawFrame(p, plot, x, y, Q(chart_words::FinalDepositAxis(x.log)), Q(chart_words::kSeriesAxis),
+            false);
   const std::size_t bins = histogram_.counts.size();
   // Bin edges are equal steps of the scale the bins were counted on.
   const auto edge = [&](std::size_t i) {

@@ -4,56 +4,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
-#include <QStandardPaths>
 #include <cstdint>
 
-#include "app/build_config.h"
+#include "app/settings_rules.h"
 
 namespace tiramon::desktop {
-namespace {
-
-constexpr const char* kSourceKey = "quotes/source";
-constexpr const char* kStatusUrlKey = "quotes/statusUrl";
-constexpr const char* kPageUrlKey = "quotes/pageUrl";
-constexpr const char* kEcbUrlKey = "quotes/ecbUrl";
-constexpr const char* kCbrUrlKey = "quotes/cbrUrl";
-
-const char* SourceName(QuoteSource source) {
-  return source == QuoteSource::OfficialRates ? "official" : "page";
-}
-
-QuoteSource BuildDefaultSource() {
-  return std::string(build::kQuoteSource) == "official" ? QuoteSource::OfficialRates
-                                                        : QuoteSource::Page;
-}
-
-bool LooksLikeUrl(const QString& text) {
-  if (!(text.startsWith("http://") || text.startsWith("https://"))) return false;
-  for (const QChar c : text) {
-    if (c.unicode() <= ' ' || c.unicode() == 0x7f) return false;
-  }
-  return text.size() < 2000;
-}
-
-// Every line an INI file may hold: blank, a comment, a [section] or a key=value pair. Qt skips
-// lines it cannot read; a file with such lines was not written by us or got damaged, and is not
-// trusted in part.
-bool WellFormed(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return false;
-  const QByteArray bytes = file.read(std::int64_t{1} << 20);
-  if (!file.atEnd() || bytes.contains('\0')) return false;
-  for (const QByteArray& raw : bytes.split('\n')) {
-    const QByteArray line = raw.trimmed();
-    if (line.isEmpty() || line.startsWith(';') || line.startsWith('#')) continue;
-    if (line.startsWith('[') && line.endsWith(']')) continue;
-    if (line.indexOf('=') > 0) continue;
-    return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 QString SettingsPath() {
   QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
@@ -62,76 +17,48 @@ QString SettingsPath() {
 }
 
 void LoadSettings(const QString& path, Environment& environment) {
-  environment.quoteSource = BuildDefaultSource();
+  StoredSettings stored;
   const QFileInfo info(path);
-  if (!info.exists()) return;  // a fresh install: the defaults, nothing to say
-  if (!info.isFile() || !info.isReadable()) {
-    environment.settingsNote = "Файл настроек не читается, взяты исходные настройки";
-    return;
-  }
-  if (!WellFormed(path)) {
-    environment.settingsNote = "Файл настроек повреждён, взяты исходные настройки";
-    return;
-  }
-  const QSettings settings(path, QSettings::IniFormat);
-  if (settings.status() != QSettings::NoError) {
-    environment.settingsNote = "Файл настроек повреждён, взяты исходные настройки";
-    return;
-  }
-  QStringList wrong;
-  if (settings.contains(kSourceKey)) {
-    const QString source = settings.value(kSourceKey).toString();
-    if (source == "official") {
-      environment.quoteSource = QuoteSource::OfficialRates;
-    } else if (source == "page") {
-      environment.quoteSource = QuoteSource::Page;
+  QFile file(path);
+  if (!info.exists()) {
+    stored.state = StoredSettings::State::Missing;
+  } else if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+    stored.state = StoredSettings::State::Unreadable;
+  } else {
+    // No settings file is a megabyte long; a larger one is not ours.
+    const QByteArray bytes = file.read(std::int64_t{1} << 20);
+    const QSettings settings(path, QSettings::IniFormat);
+    if (!file.atEnd() || !WellFormedSettings(bytes.toStdString()) ||
+        settings.status() != QSettings::NoError) {
+      stored.state = StoredSettings::State::Malformed;
     } else {
-      wrong << "источник";
+      stored.state = StoredSettings::State::Read;
+      for (const QString& key : settings.allKeys()) {
+        stored.values[key.toStdString()] = settings.value(key).toString().toStdString();
+      }
     }
   }
-  const struct {
-    const char* key;
-    std::string Environment::*field;
-    const char* what;
-  } urls[] = {{kStatusUrlKey, &Environment::statusUrl, "адрес файла статуса"},
-              {kPageUrlKey, &Environment::quotesUrl, "адрес страницы"},
-              {kEcbUrlKey, &Environment::ecbUrl, "адрес ЕЦБ"},
-              {kCbrUrlKey, &Environment::cbrUrl, "адрес ЦБ РФ"}};
-  for (const auto& url : urls) {
-    if (!settings.contains(url.key)) continue;
-    const QString text = settings.value(url.key).toString().trimmed();
-    if (LooksLikeUrl(text)) {
-      environment.*url.field = text.toStdString();
-    } else {
-      wrong << url.what;
-    }
-  }
-  if (!wrong.isEmpty()) {
-    environment.settingsNote =
-        "В файле настроек неверно: " + wrong.join(", ").toStdString() + "; взяты исходные";
-  }
+  ApplySettings(stored, environment);
 }
 
 std::string SaveSettings(const QString& path, const Environment& environment) {
-  if (!QDir().mkpath(QFileInfo(path).absolutePath())) return "нет доступа к папке настроек";
-  QSettings settings(path, QSettings::IniFormat);
-  settings.setValue(kSourceKey, SourceName(environment.quoteSource));
-  if (!environment.statusUrl.empty()) {
-    settings.setValue(kStatusUrlKey, QString::fromStdString(environment.statusUrl));
+  if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+    return SaveFaultText(SaveFault::NoFolder, path.toStdString());
   }
-  if (!environment.quotesUrl.empty()) {
-    settings.setValue(kPageUrlKey, QString::fromStdString(environment.quotesUrl));
+  QSettings settings(path, QSettings::IniFormat);
+  for (const auto& [key, value] : SettingsToStore(environment)) {
+    settings.setValue(QString::fromStdString(key), QString::fromStdString(value));
   }
   settings.sync();
   switch (settings.status()) {
     case QSettings::NoError:
       return {};
     case QSettings::AccessError:
-      return "нет доступа к файлу " + path.toStdString();
+      return SaveFaultText(SaveFault::NoAccess, path.toStdString());
     case QSettings::FormatError:
       break;
   }
-  return "файл " + path.toStdString() + " повреждён";
+  return SaveFaultText(SaveFault::Damaged, path.toStdString());
 }
 
 }  // namespace tiramon::desktop

@@ -65,9 +65,10 @@ void MainWindow::BuildStatusBar(QVBoxLayout* layout) {
     }
     // The panel paints from the model; repainted only when what it would show has changed.
     const TPanelDrawing drawing = model_->StatusBar1DrawPanel();
-    const QString key = QString::number(drawing.imageIndex) + Q(drawing.text);
-    if (indicator_->property("shownDrawing").toString() != key) {
-      indicator_->setProperty("shownDrawing", key);
+    if (indicator_->property("shownImage") != QVariant(drawing.imageIndex) ||
+        indicator_->property("shownText") != QVariant(Q(drawing.text))) {
+      indicator_->setProperty("shownImage", drawing.imageIndex);
+      indicator_->setProperty("shownText", Q(drawing.text));
       indicator_->update();
     }
   });

@@ -4,12 +4,17 @@
 #   support/              nothing above it: only its own headers and system ones;
 #   the core (support/, quotes/, assistant/, simulators/, app/ without app/desktop/)   no Qt;
 #   app/desktop/          no subsystem header (quotes/, assistant/, simulators/): the desktop
-#                         talks to the window model only.
+#                         talks to the window model only;
+#   app/desktop/          no decision the model can make: no text for the user in its source (a
+#                         string with Cyrillic letters) and no conversion of numbers to or from
+#                         text, except on a line marked "// painting:" (an axis's tick numbers).
 #
 #   tests/layering/check_layering.sh [source-root]     (default: the repository of this script)
 #
 # Prints one line per finding (file:line: rule: the include) and exits 1 when there is any.
 set -uo pipefail
+# Bytes, not characters: the Cyrillic test matches the lead bytes of UTF-8.
+export LC_ALL=C
 root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
 cd "$root" || { echo "check_layering: no folder $root" >&2; exit 2; }
 
@@ -43,6 +48,14 @@ awk '
     printf "%s:%d: %s: %s\n", FILENAME, FNR, rule, target
     findings++
   }
+  # The desktop paints what the model says; it neither words nor converts anything itself.
+  FILENAME ~ /^app\/desktop\// && $0 !~ /\/\/ painting:/ {
+    code = $0
+    sub(/\/\/.*$/, "", code)
+    if (code ~ /"[^"]*[\320\321][^"]*"/) report("the desktop words a message", code)
+    if (code ~ /(ParseDecimal|ParseInteger|FormatGeneral|FormatPattern|QString::number|QLocale|std::sto[dfil]|strto[dfl]|std::to_string|\.to(Double|Float|Int|UInt|Long|LongLong)\()/)
+      report("the desktop converts a number", code)
+  }
   /^[ \t]*#[ \t]*include[ \t]*[<"]/ {
     line = $0
     sub(/^[ \t]*#[ \t]*include[ \t]*/, "", line)
@@ -67,8 +80,8 @@ awk '
   }
   END {
     if (findings > 0) {
-      printf "check_layering: %d include(s) cross a layer\n", findings
+      printf "check_layering: %d line(s) cross a layer\n", findings
       exit 1
     }
-    print "check_layering: every include keeps to its layer"
+    print "check_layering: every line keeps to its layer"
   }' "${files[@]}"

@@ -1,0 +1,127 @@
+#include "app/settings_rules.h"
+
+#include "app/build_config.h"
+
+namespace tiramon {
+namespace {
+
+constexpr const char* kSourceKey = "quotes/source";
+
+struct UrlSetting {
+  const char* key;
+  std::string Environment::*field;
+  bool httpsAllowed;
+  const char* what;  // as the note names it
+};
+constexpr UrlSetting kUrls[] = {
+    {"quotes/statusUrl", &Environment::statusUrl, true, "адрес файла статуса"},
+    {"quotes/pageUrl", &Environment::quotesUrl, false, "адрес страницы"},
+    {"quotes/ecbUrl", &Environment::ecbUrl, true, "адрес ЕЦБ"},
+    {"quotes/cbrUrl", &Environment::cbrUrl, true, "адрес ЦБ РФ"},
+};
+
+std::string_view Trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+}  // namespace
+
+void ApplySettings(const StoredSettings& stored, Environment& environment) {
+  environment.quoteSource = std::string_view(build::kQuoteSource) == "official"
+                                ? QuoteSource::OfficialRates
+                                : QuoteSource::Page;
+  switch (stored.state) {
+    case StoredSettings::State::Missing:
+      return;  // a fresh install: the defaults, nothing to say
+    case StoredSettings::State::Unreadable:
+      environment.settingsNote = "Файл настроек не читается, взяты исходные настройки";
+      return;
+    case StoredSettings::State::Malformed:
+      environment.settingsNote = "Файл настроек повреждён, взяты исходные настройки";
+      return;
+    case StoredSettings::State::Read:
+      break;
+  }
+  std::string wrong;
+  const auto complain = [&wrong](const char* what) {
+    wrong += (wrong.empty() ? "" : ", ") + std::string(what);
+  };
+  if (const auto source = stored.values.find(kSourceKey); source != stored.values.end()) {
+    const std::string_view name = Trimmed(source->second);
+    if (name == "official") {
+      environment.quoteSource = QuoteSource::OfficialRates;
+    } else if (name == "page") {
+      environment.quoteSource = QuoteSource::Page;
+    } else {
+      complain("источник");
+    }
+  }
+  for (const UrlSetting& url : kUrls) {
+    const auto value = stored.values.find(url.key);
+    if (value == stored.values.end()) continue;
+    const std::string_view text = Trimmed(value->second);
+    if (IsFetchableUrl(text, url.httpsAllowed)) {
+      environment.*url.field = std::string(text);
+    } else {
+      complain(url.what);
+    }
+  }
+  if (!wrong.empty()) {
+    environment.settingsNote = "В файле настроек неверно: " + wrong + "; взяты исходные";
+  }
+}
+
+std::vector<std::pair<std::string, std::string>> SettingsToStore(const Environment& environment) {
+  std::vector<std::pair<std::string, std::string>> values = {
+      {kSourceKey, environment.quoteSource == QuoteSource::OfficialRates ? "official" : "page"}};
+  // Only what the user can change in the program; the banks' addresses stay as the file had them.
+  for (const UrlSetting& url : {kUrls[0], kUrls[1]}) {
+    if (!(environment.*url.field).empty()) values.emplace_back(url.key, environment.*url.field);
+  }
+  return values;
+}
+
+bool WellFormedSettings(std::string_view text) {
+  if (text.find('\0') != std::string_view::npos) return false;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    const std::string_view line = Trimmed(text.substr(0, end));
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    if (line.empty() || line.front() == ';' || line.front() == '#') continue;
+    if (line.front() == '[' && line.back() == ']') continue;
+    const std::size_t equals = line.find('=');
+    if (equals != std::string_view::npos && equals > 0) continue;
+    return false;
+  }
+  return true;
+}
+
+bool IsFetchableUrl(std::string_view url, bool httpsAllowed) {
+  const bool http = url.substr(0, 7) == "http://";
+  const bool https = url.substr(0, 8) == "https://";
+  if (!(http || (https && httpsAllowed)) || url.size() > 2000) return false;
+  // A host at least, and nothing a request line could not carry.
+  if (url.size() <= (http ? 7u : 8u)) return false;
+  for (const char c : url) {
+    if (static_cast<unsigned char>(c) <= ' ' || c == '\x7f') return false;
+  }
+  return true;
+}
+
+std::string SaveFaultText(SaveFault fault, std::string_view path) {
+  switch (fault) {
+    case SaveFault::None:
+      return {};
+    case SaveFault::NoFolder:
+      return "нет доступа к папке настроек";
+    case SaveFault::NoAccess:
+      return "нет доступа к файлу " + std::string(path);
+    case SaveFault::Damaged:
+      break;
+  }
+  return "файл " + std::string(path) + " повреждён";
+}
+
+}  // namespace tiramon
