@@ -89,6 +89,8 @@ class MainWindow : public QWidget {
   void BuildGrowthTab(QWidget* page);
   void BuildDrainTab(QWidget* page);
   void BuildSeriesTab(QWidget* page);
+  // The broker's dialog, made with the assistant tab (app/desktop/broker_dialog.cpp).
+  void BuildBrokerDialog();
 
   // Binders: each creates a widget named after its control, places it, renders it from the
   // model and forwards its user events to the handler.

@@ -7,7 +7,9 @@
 #include <QStandardPaths>
 #include <cstdint>
 
+#include "app/broker_conditions.h"
 #include "app/build_config.h"
+#include "support/errors.h"
 
 namespace tiramon::desktop {
 namespace {
@@ -17,6 +19,38 @@ constexpr const char* kStatusUrlKey = "quotes/statusUrl";
 constexpr const char* kPageUrlKey = "quotes/pageUrl";
 constexpr const char* kEcbUrlKey = "quotes/ecbUrl";
 constexpr const char* kCbrUrlKey = "quotes/cbrUrl";
+constexpr const char* kBrokerGroup = "broker";
+
+// The broker's keys, each with its text in BrokerTexts.
+struct BrokerKey {
+  const char* key;
+  std::string BrokerTexts::*text;
+};
+constexpr BrokerKey kBrokerKeys[] = {
+    {"broker/accountCurrency", &BrokerTexts::accountCurrency},
+    {"broker/commissionPerLot", &BrokerTexts::commissionPerLot},
+    {"broker/lotStep", &BrokerTexts::lotStep},
+    {"broker/minLot", &BrokerTexts::minLot},
+    {"broker/maxLot", &BrokerTexts::maxLot},
+    {"broker/stopOutLevel", &BrokerTexts::stopOutLevel},
+};
+
+// The broker's conditions from the file: the ones it names, checked as the dialog checks them. A
+// value the program cannot use leaves all of them at their defaults, since they only make sense
+// together (a minimum lot beside its maximum); the note says which.
+void LoadBroker(const QSettings& settings, Environment& environment, QStringList& wrong) {
+  BrokerTexts texts;
+  for (const BrokerKey& key : kBrokerKeys) {
+    if (settings.contains(key.key))
+      texts.*key.text = settings.value(key.key).toString().toStdString();
+  }
+  try {
+    environment.broker = ParseBrokerConditions(texts);
+  } catch (const UserError& error) {
+    environment.broker = BrokerConditions{};
+    wrong << QString::fromStdString("условия брокера (" + std::string(error.what()) + ")");
+  }
+}
 
 const char* SourceName(QuoteSource source) {
   return source == QuoteSource::OfficialRates ? "official" : "page";
@@ -106,6 +140,7 @@ void LoadSettings(const QString& path, Environment& environment) {
       wrong << url.what;
     }
   }
+  LoadBroker(settings, environment, wrong);
   if (!wrong.isEmpty()) {
     environment.settingsNote =
         "В файле настроек неверно: " + wrong.join(", ").toStdString() + "; взяты исходные";
@@ -121,6 +156,16 @@ std::string SaveSettings(const QString& path, const Environment& environment) {
   }
   if (!environment.quotesUrl.empty()) {
     settings.setValue(kPageUrlKey, QString::fromStdString(environment.quotesUrl));
+  }
+  // Conditions left at their defaults are not written: a file without them means the same.
+  settings.remove(kBrokerGroup);
+  if (!(environment.broker == BrokerConditions{})) {
+    const BrokerTexts texts = ToTexts(environment.broker);
+    for (const BrokerKey& key : kBrokerKeys) {
+      if (!(texts.*key.text).empty()) {
+        settings.setValue(key.key, QString::fromStdString(texts.*key.text));
+      }
+    }
   }
   settings.sync();
   switch (settings.status()) {
