@@ -28,7 +28,7 @@ void MainWindow::BuildBrokerDialog() {
       {"Label_MaxLot", m.Label_MaxLot, "Edit_MaxLot", m.Edit_MaxLot},
       {"Label_StopOutLevel", m.Label_StopOutLevel, "Edit_StopOutLevel", m.Edit_StopOutLevel},
   };
-  Label(dialog, "Label_AccountCurrency", m.Label_AccountCurrency, 16, 20, 0, kBold);
+  Label(dialog, "Label_AccountCurrency", m.Label_AccountCurrency, 16, 20);
   Choice(dialog, "ComboBox_AccountCurrency", m.ComboBox_AccountCurrency, 294, 16, 110);
   int y = 50;
   for (const Row& row : rows) {
@@ -55,6 +55,7 @@ void MainWindow::BuildBrokerDialog() {
       dialog->activateWindow();
     } else {
       dialog->hide();
+      activateWindow();  // the keys go back to the tab
     }
   });
 }

@@ -157,7 +157,7 @@ void MainWindow::BuildAssistantTab(QWidget* page) {
   Combo(stops, "ComboBox_Teik", m.ComboBox_Teik, 140, 62, 90);
   Edit(stops, "Edit_Teik", m.Edit_Teik, 240, 62, 150);
   CopyButton(stops, "SpeedButton2", m.SpeedButton2, 396, 62);
-  Check(stops, "CheckBox_StopLevels", m.CheckBox_StopLevels, 240, 94, 150);
+  Check(stops, "CheckBox_StopLevels", m.CheckBox_StopLevels, 240, 94, 80);
   Label(stops, "Label_StopOut", m.Label_StopOut, 16, 98, 220, kSmall);
   Label(stops, "Label59", m.Label59, 16, 136, 0, kBold);
   Label(stops, "Label_Loss", m.Label_Loss, 180, 136, 260);
