@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/assistant_trade.h"
 #include "support/errors.h"
 #include "tests/assistant_market.h"
 
@@ -368,6 +369,22 @@ TEST_F(BrokerExamples, SwitchingBackToPointsKeepsThePointsTheLevelsMade) {
   EXPECT_EQ(form.Edit_Teik.text, "1.10620");
   EXPECT_EQ(form.ComboBox_los.text, "200");
   EXPECT_TRUE(form.Memo1.lines.empty());
+}
+
+TEST_F(BrokerExamples, TheRiskAnalysisTakesTheCommissionAsTheTabShowsIt) {
+  TForm1 form;
+  form.ComboBox_los.text = "150";
+  form.ComboBox_Teik.text = "500";
+  form.Punkt.caption = "1.00";
+  form.Edit_Deposit.text = "10000";
+  form.ComboBox_Lot.text = "1";
+  form.Broker.commissionPerLot = 7;
+  // Loss 150 + 7 of 10000; profit 500 − 7 over that loss.
+  const AssistantTrade trade = ReadAssistantTrade(form);
+  EXPECT_NEAR(trade.riskPercent, 1.57, 1e-12);
+  EXPECT_NEAR(trade.rewardToRisk, 493.0 / 157, 1e-12);
+  form.ComboBox_Teik.text = "5";
+  EXPECT_THROW(ReadAssistantTrade(form), std::invalid_argument);
 }
 
 }  // namespace
