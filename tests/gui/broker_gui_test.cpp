@@ -98,12 +98,9 @@ TEST_F(BrokerGuiTest, ConditionsSetInTheDialogAreKeptAfterARestart) {
   EXPECT_EQ(Text("Zalog"), "1649.714464");
   EXPECT_EQ(Text("Punkt"), "7.341");
   EXPECT_EQ(Text("Label_Loss"), "11012.2₽ или 110.122%");
-  EXPECT_EQ(Text("Label_Broker"),
-            "Счёт в RUB, курс USD/RUB (bid) 73.412\nкомиссия 7 ₽ за лот, шаг лота "
-            "0.01, "
-            "лот "
-            "от "
-            "0.01, лот до 100, стоп-аут 50%");
+  const QString terms = QString("комиссия 7 ₽ за лот, шаг лота 0.01, ") +
+                        "лот от 0.01, лот до 100, стоп-аут 50%";
+  EXPECT_EQ(Text("Label_Broker"), "Счёт в RUB, курс USD/RUB (bid) 73.412\n" + terms);
   EXPECT_EQ(Text("Label_StopOut"), "стоп-аут на 1.111102");
   const QString memo = Find<QPlainTextEdit>("Memo1")->toPlainText();
   EXPECT_TRUE(memo.contains("Стоп-аут наступит раньше стопа: на 1.111102, а стоп на 1.10860."))
