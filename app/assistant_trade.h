@@ -9,8 +9,8 @@
 namespace tiramon {
 
 struct AssistantTrade {
-  double riskPercent;   // stop loss × point value ÷ deposit × 100
-  double rewardToRisk;  // take profit ÷ stop loss
+  double riskPercent;   // (stop loss × point value + commission) ÷ deposit × 100
+  double rewardToRisk;  // take profit ÷ stop loss; with a commission, net profit ÷ that loss
 };
 
 // Reads the assistant's stop loss, take profit, point value and deposit texts. A text that is not

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "app/broker_conditions.h"
+
 namespace tiramon {
 
 // Where the quote table's prices come from: the streaming quotes page behind its status file, or
@@ -21,12 +23,14 @@ struct Environment {
   QuoteSource quoteSource = QuoteSource::Page;
   std::string ecbUrl;  // empty: the European Central Bank's daily reference rates
   std::string cbrUrl;  // empty: the Bank of Russia's daily rates
+  // The trader's broker as the settings file gave it; the defaults impose nothing.
+  BrokerConditions broker;
 
   // What reading the settings file had to say (it was unreadable or malformed, so the build's
   // defaults stand); empty when there is nothing to say.
   std::string settingsNote;
-  // Stores the source and the page addresses when the user has changed them; returns an error
-  // text when the settings file could not be written, empty on success.
+  // Stores the source, the page addresses and the broker's conditions when the user has changed
+  // them; returns an error text when the settings file could not be written, empty on success.
   std::function<std::string(const Environment&)> saveSettings;
   // The wall clock, for the age of the prices; empty: the system clock.
   std::function<std::chrono::system_clock::time_point()> now;

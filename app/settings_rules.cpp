@@ -1,6 +1,8 @@
 #include "app/settings_rules.h"
 
+#include "app/broker_conditions.h"
 #include "app/build_config.h"
+#include "support/errors.h"
 
 namespace tiramon {
 namespace {
@@ -18,6 +20,20 @@ constexpr UrlSetting kUrls[] = {
     {"quotes/pageUrl", &Environment::quotesUrl, false, "адрес страницы"},
     {"quotes/ecbUrl", &Environment::ecbUrl, true, "адрес ЕЦБ"},
     {"quotes/cbrUrl", &Environment::cbrUrl, true, "адрес ЦБ РФ"},
+};
+
+// The broker's keys, each with its text in BrokerTexts.
+struct BrokerKey {
+  const char* key;
+  std::string BrokerTexts::*text;
+};
+constexpr BrokerKey kBrokerKeys[] = {
+    {"broker/accountCurrency", &BrokerTexts::accountCurrency},
+    {"broker/commissionPerLot", &BrokerTexts::commissionPerLot},
+    {"broker/lotStep", &BrokerTexts::lotStep},
+    {"broker/minLot", &BrokerTexts::minLot},
+    {"broker/maxLot", &BrokerTexts::maxLot},
+    {"broker/stopOutLevel", &BrokerTexts::stopOutLevel},
 };
 
 std::string_view Trimmed(std::string_view text) {
@@ -68,6 +84,22 @@ void ApplySettings(const StoredSettings& stored, Environment& environment) {
       complain(url.what);
     }
   }
+  // The broker's conditions, checked as the dialog checks them. A value the program cannot use
+  // leaves all of them at their defaults, since they only make sense together (a minimum lot
+  // beside its maximum); the note says which.
+  BrokerTexts texts;
+  for (const BrokerKey& key : kBrokerKeys) {
+    if (const auto value = stored.values.find(key.key); value != stored.values.end()) {
+      texts.*key.text = value->second;
+    }
+  }
+  try {
+    environment.broker = ParseBrokerConditions(texts);
+  } catch (const UserError& error) {
+    environment.broker = BrokerConditions{};
+    const std::string what = "условия брокера (" + std::string(error.what()) + ")";
+    complain(what.c_str());
+  }
   if (!wrong.empty()) {
     environment.settingsNote = "В файле настроек неверно: " + wrong + "; взяты исходные";
   }
@@ -79,6 +111,12 @@ std::vector<std::pair<std::string, std::string>> SettingsToStore(const Environme
   // Only what the user can change in the program; the banks' addresses stay as the file had them.
   for (const UrlSetting& url : {kUrls[0], kUrls[1]}) {
     if (!(environment.*url.field).empty()) values.emplace_back(url.key, environment.*url.field);
+  }
+  // Conditions left at their defaults are not written: a file without them means the same.
+  if (environment.broker == BrokerConditions{}) return values;
+  const BrokerTexts texts = ToTexts(environment.broker);
+  for (const BrokerKey& key : kBrokerKeys) {
+    if (!(texts.*key.text).empty()) values.emplace_back(key.key, texts.*key.text);
   }
   return values;
 }

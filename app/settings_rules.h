@@ -24,6 +24,9 @@ struct StoredSettings {
 // environment.settingsNote when anything in the file could not be used.
 void ApplySettings(const StoredSettings& stored, Environment& environment);
 
+// The section of the file that SettingsToStore writes whole: the desktop empties it first.
+inline constexpr const char* kBrokerSection = "broker";
+
 // The keys and values that keep the user's choices.
 std::vector<std::pair<std::string, std::string>> SettingsToStore(const Environment& environment);
 

@@ -204,7 +204,31 @@ TForm1::TForm1(Environment env) : environment(std::move(env)) {
   Zalog = Label("0", colors::Blue);
   Label45 = Label("Стоимость 1 пункта в $:");
   Punkt = Label("0", colors::Blue);
+  Button_Broker =
+      Button("Условия брокера…", "Валюта счёта, комиссия, лоты и стоп-аут вашего брокера");
+  CheckBox_StopLevels =
+      Radio("ценой", false, colors::Black, "Вводить стоп лосс и тэйк профит ценой, а не в пунктах");
+  Label_StopOut = Label("", colors::Red, "Цена, при которой брокер закроет позицию по стоп-ауту");
   GroupBox10.caption = "Предупреждения";
+
+  // The broker's dialog; its boxes are filled from Broker each time it opens.
+  GroupBox_Broker.caption = "Условия брокера";
+  Label_AccountCurrency = Label("Валюта счёта:");
+  ComboBox_AccountCurrency = Combo("USD", {"USD", "EUR", "RUB"}, 0);
+  Label_Commission = Label("Комиссия за лот (открытие и закрытие):");
+  Edit_Commission = Edit("", "В валюте счёта, например 7");
+  Label_LotStep = Label("Шаг лота:");
+  Edit_LotStep = Edit("", "Например 0.01");
+  Label_MinLot = Label("Минимальный лот:");
+  Edit_MinLot = Edit("", "Например 0.01");
+  Label_MaxLot = Label("Максимальный лот:");
+  Edit_MaxLot = Edit("", "Например 100");
+  Label_StopOutLevel = Label("Стоп-аут, уровень маржи в %:");
+  Edit_StopOutLevel =
+      Edit("", "Уровень маржи (средства ÷ залог × 100), при котором брокер закрывает позиции");
+  Label_BrokerNote = Label("Пустое поле или 0 — условие не задано.", colors::Gray);
+  Button_BrokerSave = Button("Сохранить");
+  Button_BrokerCancel = Button("Отмена");
 
   // Tab 3 "Рост депозита".
   Label5 = Label("Как быстро разогнать депозит", colors::Blue);
@@ -357,6 +381,9 @@ TForm1::TForm1(Environment env) : environment(std::move(env)) {
   Timer_Risk.interval = 100;
   Timer_Age.interval = 30000;
   Timer_Age.enabled = true;
+  // The broker's conditions as the settings file gave them.
+  Broker = environment.broker;
+  ShowAccountCurrency();
 }
 
 }  // namespace tiramon

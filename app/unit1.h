@@ -92,6 +92,30 @@ class TForm1 {
   TEdit Edit_ProcLot2;
   TButton SpeedButton4;
   TLabel Label42, Zalog, Label45, Punkt;
+  // The trader's broker: the button that opens its dialog and what the figures count with.
+  TButton Button_Broker;
+  TLabel Label_Broker;
+  // The stop loss and take profit typed as prices into Edit_Loss and Edit_Teik.
+  TCheckBox CheckBox_StopLevels;
+  TLabel Label_StopOut;  // the price at which the broker's stop-out closes the position
+
+  // The broker's dialog, opened from the assistant tab.
+  TGroupBox GroupBox_Broker;
+  bool BrokerDialogVisible = false;
+  TLabel Label_AccountCurrency;
+  TComboBox ComboBox_AccountCurrency;  // a list to choose from
+  TLabel Label_Commission;
+  TEdit Edit_Commission;
+  TLabel Label_LotStep;
+  TEdit Edit_LotStep;
+  TLabel Label_MinLot;
+  TEdit Edit_MinLot;
+  TLabel Label_MaxLot;
+  TEdit Edit_MaxLot;
+  TLabel Label_StopOutLevel;
+  TEdit Edit_StopOutLevel;
+  TLabel Label_BrokerNote;
+  TButton Button_BrokerSave, Button_BrokerCancel;
 
   TGroupBox GroupBox10;
   TMemo Memo1;
@@ -216,6 +240,8 @@ class TForm1 {
   // The age of the prices is said in words that go stale themselves ("10:32" turns red after an
   // hour): they are worded afresh twice a minute.
   TTimer Timer_Age;
+  // The trader's broker, which every figure of the assistant counts with.
+  BrokerConditions Broker;
   // The first show put up the cached official rates; the download waits until the window is up.
   bool RefreshAfterShow = false;
 
@@ -261,7 +287,13 @@ class TForm1 {
   void SpeedButton4Click();                  // assistant/clipboard.cpp
   void N5Click();                            // assistant/clipboard.cpp
   void Edit_DepositKeyPress(char32_t& key);  // assistant/key_filters.cpp
-  void edit_lotKeyPress(char32_t& key);      // assistant/key_filters.cpp
+  void Button_BrokerClick();                 // assistant/broker.cpp: opens the dialog
+  void Button_BrokerSaveClick();             // assistant/broker.cpp
+  void Button_BrokerCancelClick();           // assistant/broker.cpp
+  void CheckBox_StopLevelsClick();           // assistant/broker.cpp
+  // Signs of the account's currency where the tab writes money.
+  void ShowAccountCurrency();            // assistant/broker.cpp
+  void edit_lotKeyPress(char32_t& key);  // assistant/key_filters.cpp
 
   void Button1Click();        // simulators/growth.cpp (also Button2, Button3)
   void Button4Click();        // simulators/drain.cpp

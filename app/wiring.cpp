@@ -45,6 +45,13 @@ constexpr Wire kWires[] = {
     {"SpeedButton4", Event::Click, &TForm1::SpeedButton4Click},
     {"Button_OwnPrices", Event::Click, &TForm1::Button_OwnPricesClick},
     {"Button_ClearOwnPrices", Event::Click, &TForm1::Button_ClearOwnPricesClick},
+    // Levels typed as prices recalculate the tab like the points do.
+    {"Edit_Loss", Event::Change, kRecalc},
+    {"Edit_Teik", Event::Change, kRecalc},
+    {"CheckBox_StopLevels", Event::Click, &TForm1::CheckBox_StopLevelsClick},
+    {"Button_Broker", Event::Click, &TForm1::Button_BrokerClick},
+    {"Button_BrokerSave", Event::Click, &TForm1::Button_BrokerSaveClick},
+    {"Button_BrokerCancel", Event::Click, &TForm1::Button_BrokerCancelClick},
 
     // Simulator tabs; the two buttons under the drain memo still run the growth table.
     {"Button1", Event::Click, &TForm1::Button1Click},

@@ -6,7 +6,9 @@
 
 #include <cstddef>
 
+#include "app/broker_conditions.h"
 #include "app/pairs.h"
+#include "assistant/broker_figures.h"
 #include "support/checked.h"
 #include "support/numtext.h"
 
@@ -33,7 +35,7 @@ void PointValueByQuote(TForm1& form, std::string_view price, const std::string& 
   const std::string pair = form.Label_Valuta.caption;
   const long double k = pairs::ThousandthPoint(pair) ? kHundredMinus : 1;
   const Ext scaled = Num(lotText) * k;
-  form.Punkt.caption = General(Round2((scaled / Num(price)).v));
+  form.Punkt.caption = General(Round2(InAccount(form, scaled / Num(price)).v));
 }
 
 // Dollars that one point of one lot of a dollar-based pair or a cross with a known base is
@@ -45,6 +47,7 @@ Ext PointValueOfOneLot(const TForm1& form, std::string_view price) {
   if (pairs::Cross(pair)) {
     return pairs::DollarsPerBaseUnit(form, *pairs::BaseOf(pair)) * perPoint / Num(price);
   }
+  if (pairs::QuotedInDollars(pair) && !pairs::DollarBased(pair)) return perPoint;
   return perPoint / Num(price);
 }
 
@@ -61,7 +64,7 @@ void PointValueByBase(TForm1& form, std::string_view price, const std::string& l
   }
   const Ext ref = pairs::DollarsPerBaseUnit(form, *base);
   const Ext lotUnits = Num(lotText) * pairs::QuoteUnitsPerPointOfLot(pair);
-  form.Punkt.caption = General(Round2((ref * lotUnits / Num(price)).v));
+  form.Punkt.caption = General(Round2(InAccount(form, ref * lotUnits / Num(price)).v));
 }
 
 // R × D ÷ 100: the money the user is prepared to put at stake.
@@ -71,18 +74,28 @@ Ext RiskMoney(const TForm1& form) {
   return risk * deposit / 100;
 }
 
-// The lot whose margin is the risk money, for a one-lot margin kept as a double.
-void WriteLotFromMargin(TForm1& form, double oneLotMargin) {
-  form.Edit_ProcLot.text = General(RiskMoney(form) / oneLotMargin);
+// The lot whose margin is the risk money, for a one-lot margin in dollars kept, in the account's
+// money, as a double; rounded down to the broker's lot step.
+void WriteLotFromMargin(TForm1& form, Ext oneLotMarginInDollars) {
+  const double oneLotMargin = StoreDouble(InAccount(form, oneLotMarginInDollars));
+  form.Edit_ProcLot.text = General(StepDown(form, RiskMoney(form) / oneLotMargin));
 }
 
 Ext StopLossDivisor(const TForm1& form) { return Num(form.ComboBox_los.text); }
 
-// The lot that loses the risk money over the stop: risk ÷ SL ÷ the dollars one point of a lot
-// is worth. For a dollar-quoted pair that value is exactly 1.
+// The lot that loses the risk money over the stop: risk ÷ SL ÷ what one point of a lot is worth.
+// With a commission, the lot whose loss over the stop and commission together are the risk
+// money: risk ÷ (SL × point value + commission of one lot). Rounded down to the lot step.
 void WriteLotFromStop(TForm1& form, std::string_view price) {
-  const Ext lotFromStop = RiskMoney(form) / StopLossDivisor(form);
-  form.Edit_ProcLot2.text = General(lotFromStop / PointValueOfOneLot(form, price));
+  const Ext onePoint = InAccount(form, PointValueOfOneLot(form, price));
+  const double commission = form.Broker.commissionPerLot;
+  Ext lot;
+  if (commission == 0) {
+    lot = RiskMoney(form) / StopLossDivisor(form) / onePoint;
+  } else {
+    lot = RiskMoney(form) / (StopLossDivisor(form) * onePoint + commission);
+  }
+  form.Edit_ProcLot2.text = General(StepDown(form, lot));
 }
 
 }  // namespace
@@ -125,19 +138,19 @@ void SizeByLots(TForm1& form, std::string_view price) {
     const Ext p = Num(price);
     const Ext units = p * 100000;
     const Ext value = units * Num(lotText);
-    form.Zalog.caption = General(value / Num(leverageText));
-    form.Punkt.caption = Pattern("0.00#", Num(lotText));
+    form.Zalog.caption = General(InAccount(form, value / Num(leverageText)));
+    form.Punkt.caption = Pattern("0.00#", InAccount(form, Num(lotText)));
   }
   if (pairs::DollarBased(pair)) {
     const Ext units = Num(lotText) * 100000;
-    form.Zalog.caption = General(units / Num(leverageText));
+    form.Zalog.caption = General(InAccount(form, units / Num(leverageText)));
     PointValueByQuote(form, price, lotText);
   }
   if (pairs::Cross(pair)) {
     if (const pairs::CrossBase* base = pairs::BaseOf(pair)) {
       const Ext units = pairs::DollarsPerBaseUnit(form, *base) * 100000;
       const Ext value = units * Num(lotText);
-      form.Zalog.caption = General(value / Num(leverageText));
+      form.Zalog.caption = General(InAccount(form, value / Num(leverageText)));
     }
     PointValueByBase(form, price, lotText);
   }
@@ -151,25 +164,25 @@ void SizeByPercent(TForm1& form, std::string_view price) {
   const std::string& leverageText = form.ComboBox_Plecho.text;
   if (pairs::QuotedInDollars(pair)) {
     const Ext units = Num(price) * 100000;
-    WriteLotFromMargin(form, StoreDouble(units / Num(leverageText)));
-    form.Edit_ProcLot2.text = General(RiskMoney(form) / StopLossDivisor(form));
+    WriteLotFromMargin(form, units / Num(leverageText));
+    WriteLotFromStop(form, price);
     const Ext value = Num(price) * 100000 * Num(lotText);
-    form.Zalog.caption = Pattern("0.0#", value / Num(leverageText));
-    form.Punkt.caption = Pattern("0.00#", Num(lotText));
+    form.Zalog.caption = Pattern("0.0#", InAccount(form, value / Num(leverageText)));
+    form.Punkt.caption = Pattern("0.00#", InAccount(form, Num(lotText)));
   }
   if (pairs::DollarBased(pair)) {
-    WriteLotFromMargin(form, StoreDouble(Ext(100000) / Num(leverageText)));
+    WriteLotFromMargin(form, Ext(100000) / Num(leverageText));
     const Ext units = Num(lotText) * 100000;
-    form.Zalog.caption = Pattern("0.0#", units / Num(leverageText));
+    form.Zalog.caption = Pattern("0.0#", InAccount(form, units / Num(leverageText)));
     PointValueByQuote(form, price, lotText);
     WriteLotFromStop(form, price);
   }
   if (pairs::Cross(pair)) {
     if (const pairs::CrossBase* base = pairs::BaseOf(pair)) {
       const Ext units = pairs::DollarsPerBaseUnit(form, *base) * 100000;
-      WriteLotFromMargin(form, StoreDouble(units / Num(leverageText)));
+      WriteLotFromMargin(form, units / Num(leverageText));
       const Ext value = pairs::DollarsPerBaseUnit(form, *base) * 100000 * Num(lotText);
-      form.Zalog.caption = General(value / Num(leverageText));
+      form.Zalog.caption = General(InAccount(form, value / Num(leverageText)));
     }
     PointValueByBase(form, price, lotText);
     // Without a dollar rate for the base there is no lot to offer, and the box must not keep the
@@ -182,26 +195,42 @@ void SizeByPercent(TForm1& form, std::string_view price) {
   }
 }
 
-// "<money>$ или <percent of the deposit>%" for a number of points at the point value.
-static std::string MoneyAndPercent(const TForm1& form, const std::string& pointsText) {
-  const Ext money = Num(pointsText) * Num(form.Punkt.caption);
+// The money at the take profit, net of the commission of the lot traded.
+static Ext NetProfit(const TForm1& form) {
+  const Ext gross = Num(form.ComboBox_Teik.text) * Num(form.Punkt.caption);
+  if (form.Broker.commissionPerLot == 0) return gross;
+  return gross - CommissionOf(form, Num(TradedLotText(form)));
+}
+
+// The money lost at the stop, the commission of the lot traded included.
+static Ext GrossLoss(const TForm1& form) {
+  const Ext loss = Num(form.ComboBox_los.text) * Num(form.Punkt.caption);
+  if (form.Broker.commissionPerLot == 0) return loss;
+  return loss + CommissionOf(form, Num(TradedLotText(form)));
+}
+
+// "<money>$ или <percent of the deposit>%", with the sign of the account's currency.
+static std::string MoneyAndPercent(const TForm1& form, Ext money) {
   const Ext percent = money / Num(form.Edit_Deposit.text) * 100;
   std::string text = General(money);
-  text.append("$ или ").append(General(percent)).append("%");
+  text.append(CurrencySign(form.Broker.accountCurrency))
+      .append(" или ")
+      .append(General(percent))
+      .append("%");
   return text;
 }
 
 void WriteProfitText(TForm1& form) {
-  form.Label_Profit.caption = MoneyAndPercent(form, form.ComboBox_Teik.text);
+  form.Label_Profit.caption = MoneyAndPercent(form, NetProfit(form));
 }
 
 void WriteLossText(TForm1& form) {
-  form.Label_Loss.caption = MoneyAndPercent(form, form.ComboBox_los.text);
+  form.Label_Loss.caption = MoneyAndPercent(form, GrossLoss(form));
 }
 
 void WriteLossCount(TForm1& form) {
   if (!(Num(form.ComboBox_los.text) > 0)) return;
-  const Ext loss = Num(form.ComboBox_los.text) * Num(form.Punkt.caption);
+  const Ext loss = GrossLoss(form);
   std::string text = "можно ошибится ";
   text.append(Pattern("0.0#", Num(form.Edit_Deposit.text) / loss)).append(" раз");
   form.Label_Loss2.caption = std::move(text);
@@ -215,6 +244,8 @@ void WarnFunds(TForm1& form) {
 }
 
 void WritePriceLevels(TForm1& form, std::string_view price) {
+  // Typed as prices, the levels are the user's own text.
+  if (form.CheckBox_StopLevels.checked) return;
   // The levels lie the stop and the take profit away from the entry, counted in the pair's own
   // points, the same points its loss is counted in; the offset is formed before it is applied.
   const long double points = pairs::PointsPerPriceUnit(form.Label_Valuta.caption);
@@ -237,7 +268,13 @@ void ClearPriceLevels(TForm1& form) {
 
 void WriteRatio(TForm1& form) {
   if (Num(form.ComboBox_Teik.text) > 0 && Num(form.ComboBox_los.text) > 0) {
-    form.Soot.caption = Pattern("0.#", Num(form.ComboBox_Teik.text) / Num(form.ComboBox_los.text));
+    // Without a commission the money on either side is the same point value times the points.
+    if (form.Broker.commissionPerLot == 0) {
+      form.Soot.caption =
+          Pattern("0.#", Num(form.ComboBox_Teik.text) / Num(form.ComboBox_los.text));
+    } else {
+      form.Soot.caption = Pattern("0.#", NetProfit(form) / GrossLoss(form));
+    }
   }
   if (Num(form.Soot.caption) > 3) form.Label34.fontColor = colors::Green;
 }
@@ -266,53 +303,79 @@ void FormatLotBoxes(TForm1& form) {
 
 }  // namespace assistant
 
+namespace assistant {
+namespace {
+
+// Steps 3 to 6 of a run that passed the deposit gate. Records how far it got for the caller's
+// clean-up after a failure.
+void RunPastTheGate(TForm1& form, bool& pairTakenUp, bool& levelsWritten) {
+  const std::string price = PickUpPair(form);
+  pairTakenUp = true;
+  // Stops typed as prices become points before anything counts with them; a level on the wrong
+  // side of the entry ends the run with its warning.
+  if (!DeriveStopPoints(form, price)) return;
+  if (form.RadioButton11.checked) {
+    form.Memo1.fontColor = colors::Black;
+    form.Zalog.caption = "0";
+    form.Label42.fontColor = colors::Gray;
+    SizeByLots(form, price);
+    // Before the money: a lot too small to count with still says why.
+    WarnLots(form);
+    WriteProfitText(form);
+    WriteLossText(form);
+    WriteLossCount(form);
+    WarnFunds(form);
+    WritePriceLevels(form, price);
+    levelsWritten = true;
+    WriteStopOut(form, price);
+    WriteRatio(form);
+  }
+  if (form.RadioButton9.checked) {
+    SizeByPercent(form, price);
+    WarnLots(form);
+    WriteProfitText(form);
+    WriteLossText(form);
+    WriteLossCount(form);
+    WarnRisk(form);
+    WritePriceLevels(form, price);
+    levelsWritten = true;
+    WriteStopOut(form, price);
+    // Take profit over stop loss does not depend on the lot, so the ratio and its colour
+    // are as current here as in lots mode.
+    WriteRatio(form);
+  }
+  WarnRatio(form);
+  FormatLotBoxes(form);
+}
+
+}  // namespace
+}  // namespace assistant
+
 void TForm1::ListView1Click() {
   // The warnings always start afresh, even when the run ends at its first conversion.
   Memo1.Clear();
+  // The rate the account's money is counted at is the table's, which a refresh has just changed.
+  assistant::ShowBrokerLine(*this);
   // The price boxes feed the clipboard and the trading terminal: a run that has taken up a pair
   // and its price but ends before it sets them must not leave the levels of another pair or
-  // price there. A run that ends at the deposit gate has not looked at the pair yet.
+  // price there. A run that ends at the deposit gate has not looked at the pair yet. Levels the
+  // user types as prices are his own text and stay.
   bool pairTakenUp = false;
   bool levelsWritten = false;
+  const bool levelsTyped = CheckBox_StopLevels.checked;
   try {
     if (assistant::DepositGatePasses(*this)) {
-      const std::string price = assistant::PickUpPair(*this);
-      pairTakenUp = true;
-      if (RadioButton11.checked) {
-        Memo1.fontColor = colors::Black;
-        Zalog.caption = "0";
-        Label42.fontColor = colors::Gray;
-        assistant::SizeByLots(*this, price);
-        assistant::WriteProfitText(*this);
-        assistant::WriteLossText(*this);
-        assistant::WriteLossCount(*this);
-        assistant::WarnFunds(*this);
-        assistant::WritePriceLevels(*this, price);
-        levelsWritten = true;
-        assistant::WriteRatio(*this);
-      }
-      if (RadioButton9.checked) {
-        assistant::SizeByPercent(*this, price);
-        assistant::WriteProfitText(*this);
-        assistant::WriteLossText(*this);
-        assistant::WriteLossCount(*this);
-        assistant::WarnRisk(*this);
-        assistant::WritePriceLevels(*this, price);
-        levelsWritten = true;
-        // Take profit over stop loss does not depend on the lot, so the ratio and its colour
-        // are as current here as in lots mode.
-        assistant::WriteRatio(*this);
-      }
-      assistant::WarnRatio(*this);
+      assistant::RunPastTheGate(*this, pairTakenUp, levelsWritten);
+    } else {
+      assistant::FormatLotBoxes(*this);
     }
-    assistant::FormatLotBoxes(*this);
   } catch (const ConversionError&) {
     // The recalculation runs on every keystroke: a half-typed figure is normal, not an error
     // worth a message box. What was written so far stays; the rest keeps its previous state.
-    if (pairTakenUp && !levelsWritten) assistant::ClearPriceLevels(*this);
+    if (pairTakenUp && !levelsWritten && !levelsTyped) assistant::ClearPriceLevels(*this);
   } catch (const FloatError&) {
     // Same for a zero leverage, a zero point value and the like.
-    if (pairTakenUp && !levelsWritten) assistant::ClearPriceLevels(*this);
+    if (pairTakenUp && !levelsWritten && !levelsTyped) assistant::ClearPriceLevels(*this);
   }
   // The pair may have changed: say where its price comes from.
   ShowPriceOrigin();

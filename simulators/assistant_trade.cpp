@@ -37,7 +37,17 @@ AssistantTrade ReadAssistantTrade(const TForm1& form) {
     Refuse(
         "Помощник: стоимость пункта ещё не посчитана — выберите валютную пару на вкладке "
         "«Форекс валютные пары»");
-  const AssistantTrade trade{stop * point / deposit * 100, take / stop};
+  // The broker's commission of the lot traded is lost at the stop and taken from the profit.
+  double commission = 0;
+  if (form.Broker.commissionPerLot != 0) {
+    const std::string& lot =
+        form.RadioButton11.checked ? form.ComboBox_Lot.text : form.Edit_ProcLot.text;
+    commission = form.Broker.commissionPerLot * Number(lot, "лот");
+  }
+  const double loss = stop * point + commission;
+  const double profit = take * point - commission;
+  if (profit < 0) Refuse("Помощник: прибыль по тейк-профиту не покрывает комиссию брокера");
+  const AssistantTrade trade{loss / deposit * 100, commission == 0 ? take / stop : profit / loss};
   if (!(trade.riskPercent < 100))
     Refuse("Помощник: убыток по стоп-лоссу не меньше депозита — такой риск не рассчитать");
   return trade;

@@ -44,7 +44,7 @@ TEST(Wiring, EveryHandlerIsWiredAndNoEventTwice) {
       {&TForm1::Image5Click, 1},
       {&TForm1::Image6Click, 1},
       {&TForm1::Button9Click, 1},
-      {&TForm1::ListView1Click, 9},
+      {&TForm1::ListView1Click, 11},
       {&TForm1::ListView1DblClick, 1},
       {&TForm1::RadioButton_BuyClick, 1},
       {&TForm1::RadioButton_sellClick, 1},
@@ -75,6 +75,10 @@ TEST(Wiring, EveryHandlerIsWiredAndNoEventTwice) {
       {&TForm1::Button_SaveUrlsClick, 1},
       {&TForm1::Button_OwnPricesClick, 1},
       {&TForm1::Button_ClearOwnPricesClick, 1},
+      {&TForm1::CheckBox_StopLevelsClick, 1},
+      {&TForm1::Button_BrokerClick, 1},
+      {&TForm1::Button_BrokerSaveClick, 1},
+      {&TForm1::Button_BrokerCancelClick, 1},
   };
   std::set<std::pair<std::string, Event>> events;
   int rows = 0;

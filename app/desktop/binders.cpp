@@ -148,8 +148,10 @@ QCheckBox* MainWindow::Check(QWidget* parent, const char* name, TCheckBox& check
   auto* widget = new QCheckBox(Q(check.caption), parent);
   widget->setObjectName(name);
   widget->setGeometry(x, y, w, kRowHeight);
-  connect(widget, &QCheckBox::clicked, this,
-          [widget, &check] { check.checked = widget->isChecked(); });
+  connect(widget, &QCheckBox::clicked, this, [this, widget, &check, control = std::string(name)] {
+    check.checked = widget->isChecked();
+    Fire(control, Event::Click);
+  });
   auto shown = std::make_shared<LastShown<TCheckBox>>();
   renderers_.push_back([widget, &check, shown] {
     if (widget->isChecked() != check.checked) widget->setChecked(check.checked);

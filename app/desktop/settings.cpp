@@ -46,6 +46,7 @@ std::string SaveSettings(const QString& path, const Environment& environment) {
     return SaveFaultText(SaveFault::NoFolder, path.toStdString());
   }
   QSettings settings(path, QSettings::IniFormat);
+  settings.remove(kBrokerSection);
   for (const auto& [key, value] : SettingsToStore(environment)) {
     settings.setValue(QString::fromStdString(key), QString::fromStdString(value));
   }

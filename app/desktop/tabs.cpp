@@ -142,6 +142,11 @@ void MainWindow::BuildAssistantTab(QWidget* page) {
   Label(deposit, "Zalog", m.Zalog, 220, 350, 210, kBold);
   Label(deposit, "Label45", m.Label45, 16, 394, 0, kBold);
   Label(deposit, "Punkt", m.Punkt, 220, 394, 210, kBold);
+  Button(deposit, "Button_Broker", m.Button_Broker, 16, 430, 150, 30);
+  QLabel* broker = Label(deposit, "Label_Broker", m.Label_Broker, 176, 426, 264, kSmall);
+  broker->setWordWrap(true);
+  broker->setFixedHeight(40);
+  BuildBrokerDialog();
 
   QGroupBox* stops = Group(page, "GroupBox13", m.GroupBox13, 470, 6, 450, 350);
   Label(stops, "Label35", m.Label35, 16, 32, 0, kBold);
@@ -152,13 +157,15 @@ void MainWindow::BuildAssistantTab(QWidget* page) {
   Combo(stops, "ComboBox_Teik", m.ComboBox_Teik, 140, 62, 90);
   Edit(stops, "Edit_Teik", m.Edit_Teik, 240, 62, 150);
   CopyButton(stops, "SpeedButton2", m.SpeedButton2, 396, 62);
-  Label(stops, "Label59", m.Label59, 16, 118, 0, kBold);
-  Label(stops, "Label_Loss", m.Label_Loss, 180, 118, 260);
-  Label(stops, "Label_Loss2", m.Label_Loss2, 180, 146, 260);
-  Label(stops, "Label43", m.Label43, 16, 190, 0, kBold);
-  Label(stops, "Label_Profit", m.Label_Profit, 180, 190, 260);
-  Label(stops, "Label34", m.Label34, 16, 240, 0, kBold);
-  Label(stops, "Soot", m.Soot, 240, 240, 190, kBold);
+  Check(stops, "CheckBox_StopLevels", m.CheckBox_StopLevels, 240, 94, 80);
+  Label(stops, "Label_StopOut", m.Label_StopOut, 16, 98, 220, kSmall);
+  Label(stops, "Label59", m.Label59, 16, 136, 0, kBold);
+  Label(stops, "Label_Loss", m.Label_Loss, 180, 136, 260);
+  Label(stops, "Label_Loss2", m.Label_Loss2, 180, 164, 260);
+  Label(stops, "Label43", m.Label43, 16, 204, 0, kBold);
+  Label(stops, "Label_Profit", m.Label_Profit, 180, 204, 260);
+  Label(stops, "Label34", m.Label34, 16, 250, 0, kBold);
+  Label(stops, "Soot", m.Soot, 240, 250, 190, kBold);
 
   QGroupBox* warnings = Group(page, "GroupBox10", m.GroupBox10, 470, 364, 450, 274);
   auto* memo = Memo(warnings, "Memo1", m.Memo1, 12, 28, 426, 230, TColor{255, 255, 255});

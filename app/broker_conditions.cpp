@@ -1,0 +1,108 @@
+#include "app/broker_conditions.h"
+
+#include <charconv>
+#include <cmath>
+#include <system_error>
+
+#include "support/errors.h"
+
+namespace tiramon {
+namespace {
+
+std::string Trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  const std::size_t last = text.find_last_not_of(" \t");
+  return std::string(text.substr(first, last - first + 1));
+}
+
+// Shortest text that reads back as the same double; locale-free, unlike the number texts of the
+// window, because the settings file must read the same on every machine.
+std::string NumberText(double value) {
+  if (value == 0) return {};
+  char text[64];
+  const std::to_chars_result written = std::to_chars(std::begin(text), std::end(text), value);
+  return std::string(text, written.ptr);
+}
+
+struct Field {
+  const char* name;     // as the message starts: "Шаг лота"
+  const char* example;  // a value the user may type
+  double limit;         // the largest sensible value
+};
+
+double ParseNumber(std::string_view raw, const Field& field) {
+  std::string text = Trimmed(raw);
+  if (text.empty()) return 0;
+  int points = 0;
+  bool valid = text.size() <= 12;
+  for (char& c : text) {
+    if (c == ',') c = '.';
+    if (c == '.') {
+      ++points;
+    } else if (c < '0' || c > '9') {
+      valid = false;
+    }
+  }
+  valid = valid && points <= 1 && text != ".";
+  double value = 0;
+  if (valid) {
+    const std::from_chars_result read =
+        std::from_chars(text.data(), text.data() + text.size(), value);
+    valid = read.ec == std::errc() && read.ptr == text.data() + text.size() && std::isfinite(value);
+  }
+  if (!valid) {
+    throw UserError(std::string(field.name) + " указан неверно: «" + Trimmed(raw) +
+                    "». Введите число, например " + field.example +
+                    ", или оставьте поле пустым, если брокер этого не требует.");
+  }
+  if (value > field.limit) {
+    throw UserError(std::string(field.name) + " не может быть больше " + NumberText(field.limit) +
+                    ".");
+  }
+  return value;
+}
+
+constexpr Field kCommission{"Размер комиссии", "7", 10000};
+constexpr Field kLotStep{"Шаг лота", "0.01", 100};
+constexpr Field kMinLot{"Минимальный лот", "0.01", 100000};
+constexpr Field kMaxLot{"Максимальный лот", "100", 100000};
+constexpr Field kStopOut{"Уровень стоп-аута", "50", 1000};
+
+}  // namespace
+
+std::string_view CurrencySign(std::string_view currency) {
+  if (currency == "EUR") return "€";
+  if (currency == "RUB") return "₽";
+  return "$";
+}
+
+BrokerTexts ToTexts(const BrokerConditions& conditions) {
+  return BrokerTexts{conditions.accountCurrency,     NumberText(conditions.commissionPerLot),
+                     NumberText(conditions.lotStep), NumberText(conditions.minLot),
+                     NumberText(conditions.maxLot),  NumberText(conditions.stopOutLevel)};
+}
+
+BrokerConditions ParseBrokerConditions(const BrokerTexts& texts) {
+  BrokerConditions conditions;
+  const std::string currency = Trimmed(texts.accountCurrency);
+  bool known = currency.empty();
+  for (const std::string_view code : kAccountCurrencies) known = known || currency == code;
+  if (!known) {
+    throw UserError("Валюта счёта «" + currency +
+                    "» не поддерживается: выберите USD, EUR или RUB.");
+  }
+  if (!currency.empty()) conditions.accountCurrency = currency;
+  conditions.commissionPerLot = ParseNumber(texts.commissionPerLot, kCommission);
+  conditions.lotStep = ParseNumber(texts.lotStep, kLotStep);
+  conditions.minLot = ParseNumber(texts.minLot, kMinLot);
+  conditions.maxLot = ParseNumber(texts.maxLot, kMaxLot);
+  conditions.stopOutLevel = ParseNumber(texts.stopOutLevel, kStopOut);
+  if (conditions.minLot > 0 && conditions.maxLot > 0 && conditions.minLot > conditions.maxLot) {
+    throw UserError("Минимальный лот " + NumberText(conditions.minLot) + " больше максимального " +
+                    NumberText(conditions.maxLot) + ".");
+  }
+  return conditions;
+}
+
+}  // namespace tiramon
