@@ -148,6 +148,9 @@ void WriteStopOut(TForm1& form, std::string_view price) {
   const Ext atStopOut = Num(form.Zalog.caption) * level / 100;
   Ext points = (funds - atStopOut) / pointValue;
   if (points < 0) points = 0;  // closed as soon as it is opened
+  // A price the terminal can show, a whole point: the one the stop-out is reached at or before,
+  // so the level shown never promises more room than there is.
+  points = Ext(std::floor(points.v));
   const bool buying = form.RadioButton_Buy.checked;
   const Ext perPrice = pairs::PointsPerPriceUnit(form.Label_Valuta.caption);
   const Ext entry = Num(price);
@@ -157,7 +160,7 @@ void WriteStopOut(TForm1& form, std::string_view price) {
     form.Label_StopOut.caption = "стоп-аут не наступит";
     return;
   }
-  const std::string at = FormatPattern("0.00000#", stopOut.v);
+  const std::string at = FormatPattern("0.00000", stopOut.v);
   form.Label_StopOut.caption = "стоп-аут на " + at;
   if (Num(form.ComboBox_los.text) > points) {
     Warn(form,

@@ -267,16 +267,17 @@ TEST_F(BrokerExamples, EveryFigureTheConditionsChange) {
        {{"Edit_ProcLot", "0"}, {"Edit_ProcLot2", "0"}},
        {"Лот от маржи 0 меньше шага лота 0.01: такую сделку брокер не откроет.",
         "Лот от стопа 0 меньше шага лота 0.01: такую сделку брокер не откроет."}},
-      // Margin 22.004, half of it 11.002; (100 − 11.002) ÷ $0.1 = 889.98 points below 1.1002.
+      // Margin 22.004, half of it 11.002; (100 − 11.002) ÷ $0.1 = 889.98 points below 1.1002,
+      // shown at the whole point before it: 1.1002 − 0.00889.
       {"stop-out before a far stop",
        {"USD", 0, 0, 0, 0, 50},
        EurUsd("100", "0.1", "1000", "5000"),
-       {{"Label_StopOut", "стоп-аут на 1.09130"}, {"Edit_Loss", "1.09020"}},
-       {"Стоп-аут наступит раньше стопа: на 1.09130, а стоп на 1.09020."}},
+       {{"Label_StopOut", "стоп-аут на 1.09131"}, {"Edit_Loss", "1.09020"}},
+       {"Стоп-аут наступит раньше стопа: на 1.09131, а стоп на 1.09020."}},
       {"stop-out after a near stop",
        {"USD", 0, 0, 0, 0, 50},
        EurUsd("100", "0.1"),
-       {{"Label_StopOut", "стоп-аут на 1.09130"}},
+       {{"Label_StopOut", "стоп-аут на 1.09131"}},
        {}},
       // Selling at 1.1: margin 22, (100 − 11) ÷ 0.1 = 890 points above.
       {"stop-out selling",
@@ -284,11 +285,11 @@ TEST_F(BrokerExamples, EveryFigureTheConditionsChange) {
        Then(EurUsd("100", "0.1"), Sell),
        {{"Label_StopOut", "стоп-аут на 1.10890"}},
        {}},
-      // With the commission: (100 − 0.7 − 11.002) ÷ 0.1 = 882.98 points: 1.1002 − 0.0088298.
+      // With the commission: (100 − 0.7 − 11.002) ÷ 0.1 = 882.98 points, so 882: 1.1002 − 0.00882.
       {"stop-out with a commission",
        {"USD", 7, 0, 0, 0, 50},
        EurUsd("100", "0.1"),
-       {{"Label_StopOut", "стоп-аут на 1.09137"}},
+       {{"Label_StopOut", "стоп-аут на 1.09138"}},
        {}},
       {"a small position is never stopped out",
        {"USD", 0, 0, 0, 0, 50},

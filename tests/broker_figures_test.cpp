@@ -178,10 +178,15 @@ TEST(BrokerFigures, EveryDemoPairEveryAccountWithAndWithoutCommission) {
               ASSERT_TRUE(stopOut.has_value()) << form.Label_StopOut.caption;
               const long double pointsAgainst = side * (entry - *stopOut) / point;
               if (pointsToStopOut > 0) {
+                // Shown at the whole point at or before it: there the margin level has not yet
+                // fallen to the stop-out level, and one point further it has.
+                EXPECT_NEAR(pointsAgainst, std::floor(pointsToStopOut), 1e-6L)
+                    << form.Label_StopOut.caption;
                 const long double level = (funds - pointsAgainst * shownPoint) / margin * 100;
-                // The price is shown to a millionth: a tenth or a thousandth of a point.
-                const long double slack = 100 * shownPoint * 1e-6L / point / margin;
-                EXPECT_NEAR(level, stopOutLevel, slack + 1e-9L) << form.Label_StopOut.caption;
+                const long double onePointMore =
+                    (funds - (pointsAgainst + 1) * shownPoint) / margin * 100;
+                EXPECT_GE(level, stopOutLevel - 1e-9L) << form.Label_StopOut.caption;
+                EXPECT_LT(onePointMore, stopOutLevel + 1e-9L) << form.Label_StopOut.caption;
               } else {
                 EXPECT_NEAR(*stopOut, entry, 1e-9L);
               }

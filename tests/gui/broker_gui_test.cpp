@@ -89,7 +89,8 @@ TEST_F(BrokerGuiTest, ConditionsSetInTheDialogAreKeptAfterARestart) {
   // Deposit 10000 roubles, 0.1 lot of EUR/USD bought at 1.1236, leverage 500, USD/RUB bid
   // 73.412: the margin is 1.1236 × 10000 ÷ 500 × 73.412 = 1649.714464 roubles, a point 0.1 ×
   // 73.412 = 7.341 roubles; 1500 points lose 11011.5 and the commission 0.7 more. The stop-out at
-  // half the margin comes (9999.3 − 824.857232) ÷ 7.341 = 1249.75 points below the entry.
+  // half the margin comes (9999.3 − 824.857232) ÷ 7.341 = 1249.75 points below the entry, shown
+  // at the whole point before it: 1.1236 − 0.01249.
   person::Prepare(Find<QLineEdit>("Edit_Deposit"), "10000", 5);
   person::Prepare(Find<QComboBox>("ComboBox_los"), "1500", 4);
   person::Prepare(Find<QComboBox>("ComboBox_Teik"), "5000", 4);
@@ -101,9 +102,9 @@ TEST_F(BrokerGuiTest, ConditionsSetInTheDialogAreKeptAfterARestart) {
   const QString terms = QString("комиссия 7 ₽ за лот, шаг лота 0.01, ") +
                         "лот от 0.01, лот до 100, стоп-аут 50%";
   EXPECT_EQ(Text("Label_Broker"), "Счёт в RUB, курс USD/RUB (bid) 73.412\n" + terms);
-  EXPECT_EQ(Text("Label_StopOut"), "стоп-аут на 1.111102");
+  EXPECT_EQ(Text("Label_StopOut"), "стоп-аут на 1.11111");
   const QString memo = Find<QPlainTextEdit>("Memo1")->toPlainText();
-  EXPECT_TRUE(memo.contains("Стоп-аут наступит раньше стопа: на 1.111102, а стоп на 1.10860."))
+  EXPECT_TRUE(memo.contains("Стоп-аут наступит раньше стопа: на 1.11111, а стоп на 1.10860."))
       << memo.toStdString();
   Shot(window_.get(), "assistant-broker-rub");
   {
