@@ -4,17 +4,11 @@
 #include <cmath>
 #include <system_error>
 
+#include "app/settings_rules.h"
 #include "support/errors.h"
 
 namespace tiramon {
 namespace {
-
-std::string Trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = text.find_last_not_of(" \t");
-  return std::string(text.substr(first, last - first + 1));
-}
 
 // Shortest text that reads back as the same double; locale-free, unlike the number texts of the
 // window, because the settings file must read the same on every machine.
@@ -32,7 +26,7 @@ struct Field {
 };
 
 double ParseNumber(std::string_view raw, const Field& field) {
-  std::string text = Trimmed(raw);
+  std::string text = std::string(TrimmedValue(raw));
   if (text.empty()) return 0;
   int points = 0;
   bool valid = text.size() <= 12;
@@ -52,8 +46,8 @@ double ParseNumber(std::string_view raw, const Field& field) {
     valid = read.ec == std::errc() && read.ptr == text.data() + text.size() && std::isfinite(value);
   }
   if (!valid) {
-    throw UserError(std::string(field.name) + " указан неверно: «" + Trimmed(raw) +
-                    "». Введите число, например " + field.example +
+    throw UserError(std::string(field.name) + " указан неверно: «" +
+                    std::string(TrimmedValue(raw)) + "». Введите число, например " + field.example +
                     ", или оставьте поле пустым, если брокер этого не требует.");
   }
   if (value > field.limit) {
@@ -85,7 +79,7 @@ BrokerTexts ToTexts(const BrokerConditions& conditions) {
 
 BrokerConditions ParseBrokerConditions(const BrokerTexts& texts) {
   BrokerConditions conditions;
-  const std::string currency = Trimmed(texts.accountCurrency);
+  const std::string currency = std::string(TrimmedValue(texts.accountCurrency));
   bool known = currency.empty();
   for (const std::string_view code : kAccountCurrencies) known = known || currency == code;
   if (!known) {

@@ -2,6 +2,7 @@
 
 #include "app/broker_conditions.h"
 #include "app/build_config.h"
+#include "app/unit1.h"
 #include "support/errors.h"
 
 namespace tiramon {
@@ -36,12 +37,6 @@ constexpr BrokerKey kBrokerKeys[] = {
     {"broker/stopOutLevel", &BrokerTexts::stopOutLevel},
 };
 
-std::string_view Trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t\r");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
 }  // namespace
 
 void ApplySettings(const StoredSettings& stored, Environment& environment) {
@@ -65,7 +60,7 @@ void ApplySettings(const StoredSettings& stored, Environment& environment) {
     wrong += (wrong.empty() ? "" : ", ") + std::string(what);
   };
   if (const auto source = stored.values.find(kSourceKey); source != stored.values.end()) {
-    const std::string_view name = Trimmed(source->second);
+    const std::string_view name = TrimmedValue(source->second);
     if (name == "official") {
       environment.quoteSource = QuoteSource::OfficialRates;
     } else if (name == "page") {
@@ -77,7 +72,7 @@ void ApplySettings(const StoredSettings& stored, Environment& environment) {
   for (const UrlSetting& url : kUrls) {
     const auto value = stored.values.find(url.key);
     if (value == stored.values.end()) continue;
-    const std::string_view text = Trimmed(value->second);
+    const std::string_view text = TrimmedValue(value->second);
     if (IsFetchableUrl(text, url.httpsAllowed)) {
       environment.*url.field = std::string(text);
     } else {
@@ -121,11 +116,17 @@ std::vector<std::pair<std::string, std::string>> SettingsToStore(const Environme
   return values;
 }
 
+std::string_view TrimmedValue(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
 bool WellFormedSettings(std::string_view text) {
   if (text.find('\0') != std::string_view::npos) return false;
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
-    const std::string_view line = Trimmed(text.substr(0, end));
+    const std::string_view line = TrimmedValue(text.substr(0, end));
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     if (line.empty() || line.front() == ';' || line.front() == '#') continue;
     if (line.front() == '[' && line.back() == ']') continue;
@@ -160,6 +161,14 @@ std::string SaveFaultText(SaveFault fault, std::string_view path) {
       break;
   }
   return "файл " + std::string(path) + " повреждён";
+}
+
+void TForm1::StoreSettings() {
+  environment.broker = Broker;
+  if (!environment.saveSettings) return;
+  const std::string error = environment.saveSettings(environment);
+  // The change still holds for this run; the status bar says it will not outlive it.
+  environment.settingsNote = error.empty() ? "" : "Настройки не сохранены: " + error;
 }
 
 }  // namespace tiramon

@@ -30,6 +30,9 @@ inline constexpr const char* kBrokerSection = "broker";
 // The keys and values that keep the user's choices.
 std::vector<std::pair<std::string, std::string>> SettingsToStore(const Environment& environment);
 
+// A typed or stored value without the blanks around it.
+std::string_view TrimmedValue(std::string_view text);
+
 // Whether every line is one an INI file may hold: blank, a comment, a [section] or key=value.
 bool WellFormedSettings(std::string_view text);
 

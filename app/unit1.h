@@ -270,6 +270,9 @@ class TForm1 {
   void Timer_AgeTimer();              // quotes/provenance.cpp: the prices have aged
   // Puts Prices into words: status-bar panel 1 and the assistant's price source.
   void ShowPriceOrigin();  // quotes/provenance.cpp
+  // Stores the settings the user has changed; a file that cannot be written is said in the
+  // status bar.
+  void StoreSettings();  // app/settings_rules.cpp
   // The cached official rates, for a first show that must not wait on the network.
   void ShowCachedRates();  // quotes/official_refresh.cpp
   // Text colour of a table row; nullopt keeps the list's normal colour.

@@ -18,15 +18,6 @@ int CurrencyIndex(std::string_view currency) {
   return 0;
 }
 
-// Stores the conditions; a file that cannot be written is said in the status bar, and the change
-// still holds for this run.
-void SaveSettings(TForm1& form) {
-  form.environment.broker = form.Broker;
-  if (!form.environment.saveSettings) return;
-  const std::string error = form.environment.saveSettings(form.environment);
-  form.environment.settingsNote = error.empty() ? "" : "Настройки не сохранены: " + error;
-}
-
 }  // namespace
 }  // namespace assistant
 
@@ -59,7 +50,7 @@ void TForm1::Button_BrokerSaveClick() {
   BrokerDialogVisible = false;
   if (chosen == Broker) return;
   Broker = chosen;
-  assistant::SaveSettings(*this);
+  StoreSettings();
   ShowAccountCurrency();
   ListView1Click();
 }

@@ -118,10 +118,12 @@ if(TARGET tiramon)
 Russian-language interface. It shows a quote table of the major currency
 pairs, from the central banks' official daily rates or a quotes page,
 with where each price came from and how old it is, the margin of a lot
-at several leverages and the value of a pip; it sizes one position (margin, point value, lot from a percentage
-of the deposit, stop-loss and take-profit levels, risk/profit ratio) and
-copies the figures to the clipboard; and it simulates a deposit over a
-series of winning, losing or random trades.
+at several leverages and the value of a pip; it sizes one position
+(margin, point value, lot from a percentage of the deposit, stop-loss
+and take-profit levels, risk/profit ratio) with the broker's account
+currency, commission, lot step and stop-out, and copies the figures to
+the clipboard; and it simulates a deposit over a series of winning,
+losing or random trades.
 
 The program keeps running in the notification area when its window is
 closed. It keeps its quote caches and status file in the user's data

@@ -14,16 +14,9 @@ namespace tiramon {
 namespace quotes {
 namespace {
 
-std::string Trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = text.find_last_not_of(" \t");
-  return std::string(text.substr(first, last - first + 1));
-}
-
 // An address the program can fetch: http, or https where libcurl does the download.
 std::string CheckedUrl(std::string_view text, const char* what, bool httpsAllowed) {
-  const std::string url = Trimmed(text);
+  const std::string url(TrimmedValue(text));
   bool valid = IsFetchableUrl(url, httpsAllowed);
   if (valid) {
     try {
@@ -40,14 +33,6 @@ std::string CheckedUrl(std::string_view text, const char* what, bool httpsAllowe
   return url;
 }
 
-// Stores the settings; a file that cannot be written is said in the status bar, and the change
-// still holds for this run.
-void SaveSettings(TForm1& form) {
-  if (!form.environment.saveSettings) return;
-  const std::string error = form.environment.saveSettings(form.environment);
-  form.environment.settingsNote = error.empty() ? "" : "Настройки не сохранены: " + error;
-}
-
 }  // namespace
 }  // namespace quotes
 
@@ -57,7 +42,7 @@ void TForm1::ComboBox_SourceChange() {
   const QuoteSource chosen = kQuoteSourceOrder[index];
   if (chosen == environment.quoteSource) return;
   environment.quoteSource = chosen;
-  quotes::SaveSettings(*this);
+  StoreSettings();
   Button9Click();
   ListView1Click();
 }
@@ -70,7 +55,7 @@ void TForm1::Button_SaveUrlsClick() {
   Edit_QuotesUrl.text = quotesUrl;
   environment.statusUrl = statusUrl;
   environment.quotesUrl = quotesUrl;
-  quotes::SaveSettings(*this);
+  StoreSettings();
   ShowPriceOrigin();
   if (environment.quoteSource != QuoteSource::Page) return;
   Button9Click();

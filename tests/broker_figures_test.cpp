@@ -20,28 +20,16 @@
 #include "app/unit1.h"
 #include "quotes/page_parser.h"
 #include "support/numtext.h"
+#include "tests/support/dollar_values.h"
 #include "tools/quote_feed/quote_book.h"
 
 namespace tiramon {
 namespace {
 
-struct Prices {
-  long double bid, ask;
-};
-using Book = std::map<std::string, Prices>;
-
-long double FiveDecimalsHalfUp(long double x) { return std::floor(x * 100000 + 0.5L) / 100000; }
-
-std::optional<long double> BaseInDollars(const Book& book, const std::string& base,
-                                         long double entry, const std::string& pair) {
-  if (base == "USD") return 1.0L;
-  if (pair == base + "/USD") return entry;
-  if (base == "CHF" || base == "CAD") return FiveDecimalsHalfUp(1 / book.at("USD/" + base).bid);
-  if (base == "EUR" || base == "GBP" || base == "AUD" || base == "NZD") {
-    return book.at(base + "/USD").bid;
-  }
-  return std::nullopt;
-}
+using testing::BaseInDollars;
+using testing::Book;
+using testing::FiveDecimalsHalfUp;
+using testing::Prices;
 
 // The account's money per dollar.
 long double PerDollar(const Book& book, const std::string& currency) {

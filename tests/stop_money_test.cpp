@@ -19,31 +19,17 @@
 
 #include "app/unit1.h"
 #include "support/numtext.h"
+#include "tests/support/dollar_values.h"
 #include "tests/support/feed_process.h"
 #include "tests/support/test_files.h"
 
 namespace tiramon {
 namespace {
 
-struct Prices {
-  long double bid, ask;
-};
-using Book = std::map<std::string, Prices>;
-
-long double FiveDecimalsHalfUp(long double x) { return std::floor(x * 100000 + 0.5L) / 100000; }
-
-// Dollars per unit of a base currency, as the margin and a cross's point value count it; nullopt
-// for a base the program keeps no dollar rate of (SGD).
-std::optional<long double> BaseInDollars(const Book& book, const std::string& base,
-                                         long double entry, const std::string& pair) {
-  if (base == "USD") return 1.0L;
-  if (pair == base + "/USD") return entry;  // the pair's own price
-  if (base == "CHF" || base == "CAD") return FiveDecimalsHalfUp(1 / book.at("USD/" + base).bid);
-  if (base == "EUR" || base == "GBP" || base == "AUD" || base == "NZD") {
-    return book.at(base + "/USD").bid;
-  }
-  return std::nullopt;
-}
+using testing::BaseInDollars;
+using testing::Book;
+using testing::FiveDecimalsHalfUp;
+using testing::Prices;
 
 // Dollars per unit of the quote currency straight from its own dollar pair, a check on the
 // cross's valuation through its base that does not go through the program's route.
