@@ -69,7 +69,11 @@ QLineEdit* MainWindow::Edit(QWidget* parent, const char* name, TEdit& edit, int 
     // Written only when the model's text differs from what the widget holds, so the caret and
     // the selection of a box being edited stay where the user put them.
     if (edit.text != box.shownText) {
-      if (widget->text() != Q(edit.text)) widget->setText(Q(edit.text));
+      if (widget->text() != Q(edit.text)) {
+        widget->setText(Q(edit.text));
+        // A text longer than its box (an address) shows its beginning until the user goes in.
+        if (!widget->hasFocus()) widget->setCursorPosition(0);
+      }
       box.shownText = edit.text;
     }
     if (shown->Changed(edit, &TEdit::enabled)) widget->setEnabled(edit.enabled);
