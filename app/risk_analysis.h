@@ -1,8 +1,8 @@
 // "Анализ риска": many random trade series played at once from one risk per trade, hit rate and
 // reward/risk ratio, summarised as the chance of ruin and the spread of deposits, drawdowns and
 // losing streaks. Qt-free; the same seed gives the same figures on any machine and thread count.
-// Declared beside the window model, so the desktop reaches it without a subsystem header;
-// defined in simulators/risk_analysis.cpp, the way the model's handlers are.
+// A pure computation like the trade engine, so it lives with the model: the risk tab's handlers
+// in simulators/ and the desktop's pictures both build on it.
 #pragma once
 
 #include <array>

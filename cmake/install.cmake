@@ -9,8 +9,8 @@ if(TARGET tiramon)
   set(tiramon_icon_theme ${CMAKE_CURRENT_BINARY_DIR}/icons/hicolor)
   add_executable(tiramon_icons_export
                  ${CMAKE_CURRENT_SOURCE_DIR}/tools/icons/export_icons.cpp
-                 ${CMAKE_CURRENT_SOURCE_DIR}/app/desktop/artwork.cpp
-                 ${CMAKE_CURRENT_SOURCE_DIR}/app/desktop/jpeg_image.cpp)
+                 ${CMAKE_CURRENT_SOURCE_DIR}/desktop/artwork.cpp
+                 ${CMAKE_CURRENT_SOURCE_DIR}/desktop/jpeg_image.cpp)
   target_include_directories(tiramon_icons_export PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_compile_options(tiramon_icons_export PRIVATE ${tiramon_warnings})
   target_link_libraries(tiramon_icons_export PRIVATE Qt6::Gui JPEG::JPEG)

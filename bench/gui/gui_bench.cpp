@@ -27,8 +27,8 @@
 #include <string>
 #include <vector>
 
-#include "app/desktop/error_box.h"
-#include "app/desktop/main_window.h"
+#include "desktop/error_box.h"
+#include "desktop/main_window.h"
 #include "support/numtext.h"
 #include "tools/quote_feed/quote_book.h"
 

@@ -1,9 +1,9 @@
 // The pictures and the icon made on a second thread while the window is built.
-#include "app/desktop/artwork.h"
+#include "desktop/artwork.h"
 
 #include <gtest/gtest.h>
 
-#include "app/desktop/jpeg_image.h"
+#include "desktop/jpeg_image.h"
 
 static void InitAssets() { Q_INIT_RESOURCE(assets); }
 

@@ -13,7 +13,7 @@
 #include <QTabWidget>
 #include <QWindow>
 
-#include "app/desktop/settings.h"
+#include "desktop/settings.h"
 #include "tests/gui/gui_fixture.h"
 #include "tests/gui/person.h"
 

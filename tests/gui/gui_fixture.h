@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "app/desktop/error_box.h"
-#include "app/desktop/main_window.h"
+#include "desktop/error_box.h"
+#include "desktop/main_window.h"
 #include "support/numtext.h"
 
 namespace tiramon::desktop {

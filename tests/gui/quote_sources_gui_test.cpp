@@ -15,7 +15,7 @@
 #include <QTableView>
 #include <chrono>
 
-#include "app/desktop/settings.h"
+#include "desktop/settings.h"
 #include "tests/gui/gui_fixture.h"
 #include "tests/gui/person.h"
 #include "tests/gui/table_view.h"

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/desktop/quote_table_model.h"
+#include "desktop/quote_table_model.h"
 #include "tests/gui/gui_fixture.h"
 #include "tests/gui/table_view.h"
 

@@ -2,10 +2,12 @@
 # Fails when a folder includes what its layer must not see. The include path is the repository
 # root, so a wrong include would otherwise build without complaint:
 #   support/              nothing above it: only its own headers and system ones;
-#   the core (support/, quotes/, assistant/, simulators/, app/ without app/desktop/)   no Qt;
-#   app/desktop/          no subsystem header (quotes/, assistant/, simulators/): the desktop
+#   app/                  the model and the engines: support/ and itself, no subsystem header;
+#   quotes/, assistant/, simulators/   the model and support/, never one another;
+#   the core (everything but desktop/)   no Qt;
+#   desktop/              no subsystem header (quotes/, assistant/, simulators/): the desktop
 #                         talks to the window model only;
-#   app/desktop/          no decision the model can make: no text for the user in its source (a
+#   desktop/              no decision the model can make: no text for the user in its source (a
 #                         string with Cyrillic letters) and no conversion of numbers to or from
 #                         text, except on a line marked "// painting:" (an axis's tick numbers).
 #
@@ -19,7 +21,7 @@ root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
 cd "$root" || { echo "check_layering: no folder $root" >&2; exit 2; }
 
 folders=()
-for folder in support quotes assistant simulators app; do
+for folder in support quotes assistant simulators app desktop; do
   [ -d "$folder" ] && folders+=("$folder")
 done
 if [ "${#folders[@]}" -eq 0 ]; then
@@ -49,7 +51,7 @@ awk '
     findings++
   }
   # The desktop paints what the model says; it neither words nor converts anything itself.
-  FILENAME ~ /^app\/desktop\// && $0 !~ /\/\/ painting:/ {
+  FILENAME ~ /^desktop\// && $0 !~ /\/\/ painting:/ {
     code = $0
     sub(/\/\/.*$/, "", code)
     if (code ~ /"[^"]*[\320\321][^"]*"/) report("the desktop words a message", code)
@@ -67,9 +69,12 @@ awk '
     # A quoted include is looked up beside the file first, then from the root.
     path = (quoted && target ~ /^\.\.\//) ? normalise(dir "/" target) : target
 
-    desktop = FILENAME ~ /^app\/desktop\//
+    desktop = FILENAME ~ /^desktop\//
+    model = FILENAME ~ /^app\//
+    own = FILENAME
+    sub(/\/.*$/, "", own)
     support = FILENAME ~ /^support\//
-    project = path ~ /^(app|quotes|assistant|simulators|tools|tests|fuzz|bench)\//
+    project = path ~ /^(app|desktop|quotes|assistant|simulators|tools|tests|fuzz|bench)\//
     subsystem = path ~ /^(quotes|assistant|simulators)\//
     qt = target ~ /^Q[A-Za-z]*(\/|$|\.h$)/
 
@@ -77,6 +82,9 @@ awk '
       report("support includes a layer above it", path)
     if (!desktop && qt) report("the core includes Qt", target)
     if (desktop && subsystem) report("the desktop includes a subsystem header", path)
+    if (model && (subsystem || path ~ /^desktop\//)) report("the model includes a layer above it", path)
+    if (own ~ /^(quotes|assistant|simulators)$/ && (path ~ /^desktop\// || (subsystem && path !~ ("^" own "/"))))
+      report("a subsystem includes another", path)
   }
   END {
     if (findings > 0) {

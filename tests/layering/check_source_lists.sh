@@ -18,7 +18,7 @@ while IFS= read -r file; do
   fi
   echo "$file: in no source list of CMakeLists.txt"
   missing=$((missing + 1))
-done < <(find support quotes assistant simulators app tests bench fuzz tools -name '*.cpp' \
+done < <(find support quotes assistant simulators app desktop tests bench fuzz tools -name '*.cpp' \
            -not -path '*/corpus/*' 2>/dev/null | sort)
 if [ "$missing" -ne 0 ]; then
   echo "check_source_lists: $missing file(s) are built by no target"

@@ -8,7 +8,7 @@
 #include <QPixmap>
 #include <cstdio>
 
-#include "app/desktop/artwork.h"
+#include "desktop/artwork.h"
 
 int main(int argc, char* argv[]) {
   QGuiApplication app(argc, argv);

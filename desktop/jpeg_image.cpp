@@ -1,4 +1,4 @@
-#include "app/desktop/jpeg_image.h"
+#include "desktop/jpeg_image.h"
 
 #include <jpeglib.h>
 

@@ -1,4 +1,4 @@
-#include "app/desktop/quote_table_model.h"
+#include "desktop/quote_table_model.h"
 
 #include <QBrush>
 #include <QColor>

@@ -7,10 +7,10 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
-#include "app/desktop/layout.h"
-#include "app/desktop/main_window.h"
-#include "app/desktop/status_notifier.h"
 #include "app/window_rules.h"
+#include "desktop/layout.h"
+#include "desktop/main_window.h"
+#include "desktop/status_notifier.h"
 
 namespace tiramon::desktop {
 

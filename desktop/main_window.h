@@ -96,7 +96,7 @@ class MainWindow : public QWidget {
   void BuildRiskTab(QWidget* page);
   void BuildRiskInputs(QWidget* page);
   void BuildRiskSummary(QWidget* page);
-  // The broker's dialog, made with the assistant tab (app/desktop/broker_dialog.cpp).
+  // The broker's dialog, made with the assistant tab (desktop/broker_dialog.cpp).
   void BuildBrokerDialog();
 
   // Binders: each creates a widget named after its control, places it, renders it from the

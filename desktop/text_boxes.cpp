@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "app/desktop/error_box.h"
-#include "app/desktop/layout.h"
-#include "app/desktop/main_window.h"
+#include "desktop/error_box.h"
+#include "desktop/layout.h"
+#include "desktop/main_window.h"
 
 namespace tiramon::desktop {
 namespace {

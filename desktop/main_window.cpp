@@ -1,4 +1,4 @@
-#include "app/desktop/main_window.h"
+#include "desktop/main_window.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -11,10 +11,10 @@
 #include <iterator>
 #include <utility>
 
-#include "app/desktop/artwork.h"
-#include "app/desktop/error_box.h"
-#include "app/desktop/layout.h"
 #include "app/window_rules.h"
+#include "desktop/artwork.h"
+#include "desktop/error_box.h"
+#include "desktop/layout.h"
 #include "support/errors.h"
 
 // The pictures are compiled into this static library; their registration must be pulled in.

@@ -1,4 +1,4 @@
-#include "app/desktop/artwork.h"
+#include "desktop/artwork.h"
 
 #include <QImageReader>
 #include <QPainter>
@@ -6,7 +6,7 @@
 #include <exception>
 #include <utility>
 
-#include "app/desktop/jpeg_image.h"
+#include "desktop/jpeg_image.h"
 
 namespace tiramon::desktop {
 namespace {

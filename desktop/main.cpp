@@ -6,9 +6,9 @@
 #include <clocale>
 #include <thread>
 
-#include "app/desktop/main_window.h"
-#include "app/desktop/settings.h"
 #include "app/program_folder.h"
+#include "desktop/main_window.h"
+#include "desktop/settings.h"
 #include "support/numtext.h"
 
 int main(int argc, char* argv[]) {

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/desktop/layout.h"
-#include "app/desktop/main_window.h"
-#include "app/desktop/quote_table_model.h"
+#include "desktop/layout.h"
+#include "desktop/main_window.h"
+#include "desktop/quote_table_model.h"
 
 namespace tiramon::desktop {
 

@@ -1,4 +1,4 @@
-#include "app/desktop/settings.h"
+#include "desktop/settings.h"
 
 #include <QDir>
 #include <QFile>

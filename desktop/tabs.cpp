@@ -6,7 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "app/desktop/main_window.h"
+#include "desktop/main_window.h"
 
 namespace tiramon::desktop {
 namespace {

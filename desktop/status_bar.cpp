@@ -5,9 +5,9 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-#include "app/desktop/artwork.h"
-#include "app/desktop/layout.h"
-#include "app/desktop/main_window.h"
+#include "desktop/artwork.h"
+#include "desktop/layout.h"
+#include "desktop/main_window.h"
 
 namespace tiramon::desktop {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/desktop/status_notifier.h"
+#include "desktop/status_notifier.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

@@ -1,4 +1,4 @@
-#include "app/desktop/risk_charts.h"
+#include "desktop/risk_charts.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/desktop/layout.h"
 #include "app/risk_chart_words.h"
+#include "desktop/layout.h"
 
 namespace tiramon::desktop {
 namespace {

@@ -10,8 +10,8 @@
 #include <QTimer>
 #include <memory>
 
-#include "app/desktop/main_window.h"
-#include "app/desktop/risk_charts.h"
+#include "desktop/main_window.h"
+#include "desktop/risk_charts.h"
 
 namespace tiramon::desktop {
 namespace {

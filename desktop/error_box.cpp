@@ -1,4 +1,4 @@
-#include "app/desktop/error_box.h"
+#include "desktop/error_box.h"
 
 #include <QMessageBox>
 #include <utility>

@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/desktop/main_window.h"
+#include "desktop/main_window.h"
 
 namespace tiramon::desktop {
 

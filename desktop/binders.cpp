@@ -15,10 +15,10 @@
 #include <memory>
 #include <optional>
 
-#include "app/desktop/artwork.h"
-#include "app/desktop/last_shown.h"
-#include "app/desktop/layout.h"
-#include "app/desktop/main_window.h"
+#include "desktop/artwork.h"
+#include "desktop/last_shown.h"
+#include "desktop/layout.h"
+#include "desktop/main_window.h"
 
 namespace tiramon::desktop {
 
