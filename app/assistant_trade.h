@@ -13,9 +13,8 @@ struct AssistantTrade {
   double rewardToRisk;  // take profit ÷ stop loss; with a commission, net profit ÷ that loss
 };
 
-// Reads the assistant's stop loss, take profit, point value and deposit texts. A text that is not
-// a number, or figures that make no trade, are refused with a Russian message
-// (std::invalid_argument) that names the field.
+// The trade the assistant counted last (TForm1::AssistantFigures), never its captions. No trade, or
+// figures that make no risk to analyse, are refused with a Russian message (std::invalid_argument).
 AssistantTrade ReadAssistantTrade(const TForm1& form);
 
 }  // namespace tiramon

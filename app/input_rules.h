@@ -58,11 +58,6 @@ struct BoxEdit {
 };
 BoxEdit FindEdit(std::u32string_view before, std::u32string_view after, int caretAfter);
 
-// A number typed into a box of the risk analysis: spaces around it are ignored, a decimal comma
-// reads as a point ("12,5" is 12.5, as many users type it), a sign and an exponent are allowed.
-// nullopt for anything else, and for infinities, NaN and values beyond a double's range.
-std::optional<double> ReadBoxNumber(std::string_view text);
-
 std::u32string ToUtf32(std::string_view utf8);
 std::string ToUtf8(std::u32string_view text);
 

@@ -164,6 +164,8 @@ std::string SaveFaultText(SaveFault fault, std::string_view path) {
 }
 
 void TForm1::StoreSettings() {
+  if (!SettingsChanged) return;
+  SettingsChanged = false;
   environment.broker = Broker;
   if (!environment.saveSettings) return;
   const std::string error = environment.saveSettings(environment);

@@ -136,6 +136,7 @@ TForm1::TForm1(Environment env) : environment(std::move(env)) {
     ListView1.columns.push_back(TListColumn{column});
   }
   Label39 = Label("Двойной клик выбор валютной пары", colors::Gray);
+  Label_TableNote = Label("", colors::Red);
   Memo_Back.visible = false;
   Label_Source = Label("Источник:");
   const int source = QuoteSourceIndex(environment.quoteSource);
@@ -383,7 +384,6 @@ TForm1::TForm1(Environment env) : environment(std::move(env)) {
   Timer_Age.enabled = true;
   // The broker's conditions as the settings file gave them.
   Broker = environment.broker;
-  ShowAccountCurrency();
 }
 
 }  // namespace tiramon

@@ -10,8 +10,10 @@
 
 #include "app/controls.h"
 #include "app/environment.h"
+#include "app/market.h"
 #include "app/price_origin.h"
 #include "app/risk_analysis.h"
+#include "app/trade.h"
 
 namespace tiramon {
 
@@ -44,7 +46,8 @@ class TForm1 {
   TButton Button9;
   TListView ListView1;
   TLabel Label39;
-  TMemo Memo_Back;  // hidden
+  TLabel Label_TableNote;  // why the table's boxes give no figures
+  TMemo Memo_Back;         // hidden
   // Where the quotes come from, and the quote page's two addresses.
   TLabel Label_Source;
   TComboBox ComboBox_Source;  // a list to choose from, not to type into
@@ -240,8 +243,18 @@ class TForm1 {
   // The age of the prices is said in words that go stale themselves ("10:32" turns red after an
   // hour): they are worded afresh twice a minute.
   TTimer Timer_Age;
+  // What the currencies of the table are worth, from its rows; rebuilt with the table.
+  DollarRates TableRates;
+  // Instruments the trader has specified himself; they stand before the ones the program knows.
+  std::vector<Instrument> OwnInstruments;
+  // The trade the assistant shows, as the engine counted it; empty when a box of it cannot be
+  // used, and then AssistantIssue says which, in the words of the warnings box.
+  std::optional<PricedTrade> AssistantFigures;
+  std::string AssistantIssue;
   // The trader's broker, which every figure of the assistant counts with.
   BrokerConditions Broker;
+  // A handler changed what the settings file keeps; storing them follows it in the wiring.
+  bool SettingsChanged = false;
   // The first show put up the cached official rates; the download waits until the window is up.
   bool RefreshAfterShow = false;
 
@@ -263,6 +276,7 @@ class TForm1 {
 
   void FormActivate();                // app/first_show.cpp: the window has just appeared
   void Button9Click();                // quotes/refresh.cpp
+  void edit_lotChange();              // quotes/quote_table.cpp: also Edit8
   void ComboBox_SourceChange();       // quotes/source_choice.cpp
   void Button_SaveUrlsClick();        // quotes/source_choice.cpp
   void Button_OwnPricesClick();       // quotes/own_prices.cpp
@@ -270,8 +284,8 @@ class TForm1 {
   void Timer_AgeTimer();              // quotes/provenance.cpp: the prices have aged
   // Puts Prices into words: status-bar panel 1 and the assistant's price source.
   void ShowPriceOrigin();  // quotes/provenance.cpp
-  // Stores the settings the user has changed; a file that cannot be written is said in the
-  // status bar.
+  // Stores the settings when a handler has changed them (SettingsChanged); a file that cannot be
+  // written is said in the status bar.
   void StoreSettings();  // app/settings_rules.cpp
   // The cached official rates, for a first show that must not wait on the network.
   void ShowCachedRates();  // quotes/official_refresh.cpp

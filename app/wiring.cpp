@@ -1,5 +1,8 @@
 #include "app/wiring.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace tiramon {
 namespace {
 
@@ -26,6 +29,9 @@ constexpr Wire kWires[] = {
     {"ListView1", Event::Click, &TForm1::ListView1Click},
     {"ListView1", Event::DoubleClick, &TForm1::ListView1DblClick},
     {"ComboBox_Source", Event::Change, &TForm1::ComboBox_SourceChange},
+    // The table's figures follow its lot and deposit as they are typed.
+    {"edit_lot", Event::Change, &TForm1::edit_lotChange},
+    {"Edit8", Event::Change, &TForm1::edit_lotChange},
     {"Button_SaveUrls", Event::Click, &TForm1::Button_SaveUrlsClick},
 
     // Assistant tab
@@ -83,6 +89,21 @@ constexpr Wire kWires[] = {
     {"N3", Event::Click, &TForm1::N3Click},
 };
 
+constexpr FollowUp kFollowUps[] = {
+    {&TForm1::FormCreate, &TForm1::ShowAccountCurrency},
+    // New prices, a new source or the trader's own prices: the assistant counts again with them.
+    {&TForm1::Button9Click, &TForm1::ListView1Click},
+    {&TForm1::ComboBox_SourceChange, &TForm1::StoreSettings},
+    {&TForm1::ComboBox_SourceChange, &TForm1::ListView1Click},
+    {&TForm1::Button_SaveUrlsClick, &TForm1::StoreSettings},
+    {&TForm1::Button_SaveUrlsClick, &TForm1::ListView1Click},
+    {&TForm1::Button_OwnPricesClick, &TForm1::ListView1Click},
+    {&TForm1::Button_ClearOwnPricesClick, &TForm1::ListView1Click},
+    {&TForm1::Button_BrokerSaveClick, &TForm1::StoreSettings},
+    // The pair may have changed: say where its price comes from.
+    {&TForm1::ListView1Click, &TForm1::ShowPriceOrigin},
+};
+
 constexpr KeyWire kKeyWires[] = {
     {"Edit_Deposit", &TForm1::Edit_DepositKeyPress},
     {"edit_lot", &TForm1::edit_lotKeyPress},
@@ -92,6 +113,25 @@ constexpr KeyWire kKeyWires[] = {
 
 std::span<const Wire> Wiring() { return kWires; }
 std::span<const KeyWire> KeyWiring() { return kKeyWires; }
+std::span<const FollowUp> FollowUps() { return kFollowUps; }
+
+namespace {
+
+void RunWithFollowUps(TForm1& form, Handler handler, std::vector<Handler>& done) {
+  if (std::find(done.begin(), done.end(), handler) != done.end()) return;
+  done.push_back(handler);
+  (form.*handler)();
+  for (const FollowUp& followUp : kFollowUps) {
+    if (followUp.after == handler) RunWithFollowUps(form, followUp.then, done);
+  }
+}
+
+}  // namespace
+
+void RunHandler(TForm1& form, Handler handler) {
+  std::vector<Handler> done;
+  RunWithFollowUps(form, handler, done);
+}
 
 Handler WiredHandler(std::string_view control, Event event) {
   for (const Wire& wire : kWires) {

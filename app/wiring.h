@@ -34,8 +34,22 @@ struct KeyWire {
   KeyFilter filter;
 };
 
+// What must run after a handler has done its own job: a handler of another subsystem that
+// depends on what it changed (the assistant's figures after new prices, the words about the
+// prices after the assistant took up a pair, storing the settings after a change). A handler
+// never calls another subsystem's handler itself; these rows say what follows it.
+struct FollowUp {
+  Handler after;
+  Handler then;
+};
+
 std::span<const Wire> Wiring();
 std::span<const KeyWire> KeyWiring();
+std::span<const FollowUp> FollowUps();
+
+// Runs a handler and then what follows it, each follow-up after the handler it follows and each
+// handler at most once per call. A handler that throws stops the rest.
+void RunHandler(TForm1& form, Handler handler);
 
 // The handler wired to this event of this control; nullptr when the event runs nothing.
 Handler WiredHandler(std::string_view control, Event event);

@@ -50,7 +50,7 @@ void TForm1::Button_BrokerSaveClick() {
   BrokerDialogVisible = false;
   if (chosen == Broker) return;
   Broker = chosen;
-  StoreSettings();
+  SettingsChanged = true;
   ShowAccountCurrency();
   ListView1Click();
 }

@@ -2,33 +2,46 @@
 
 #include <cmath>
 #include <cstddef>
+#include <limits>
 
 #include "app/broker_conditions.h"
-#include "app/pairs.h"
+#include "app/figure_texts.h"
 #include "support/numtext.h"
+#include "support/typed_number.h"
 
 namespace tiramon::assistant {
 namespace {
 
-Ext Num(std::string_view text) { return Ext(ParseDecimal(text)); }
+constexpr double kNoStepLot = 0.01;
 
-void Warn(TForm1& form, std::string line) {
-  form.Memo1.Add(std::move(line));
-  form.Memo1.fontColor = colors::Red;
+// The bid of the account's rate pair as the figures use it; empty when the table has no such row.
+std::string AccountRateText(const TForm1& form, std::string_view pair) {
+  const std::optional<Instrument> instrument = KnownInstrument(pair);
+  if (!instrument) return {};
+  const std::optional<long double> bid = instrument->quoteCurrency == "USD"
+                                             ? form.TableRates.DollarsPer(instrument->baseCurrency)
+                                             : form.TableRates.PerDollar(instrument->quoteCurrency);
+  return bid ? FormatGeneral(*bid) : std::string();
 }
 
 // Points between the entry and a level typed as a price, counted towards the winning side when
 // `winning`, towards the losing side otherwise; rounded to a whole point, the finest step a
 // terminal takes an order at.
-long double PointsTo(const TForm1& form, Ext entry, std::string_view level, bool winning) {
-  const bool buying = form.RadioButton_Buy.checked;
-  const Ext perPrice = pairs::PointsPerPriceUnit(form.Label_Valuta.caption);
-  const Ext away = (buying == winning) ? Num(level) - entry : entry - Num(level);
-  const long double points = std::nearbyint((away * perPrice).v);
-  return points == 0 ? 0 : points;  // no "-0" in the box
+double PointsTo(const TradeRequest& request, const std::string& level, bool winning,
+                const char* name) {
+  const std::optional<double> price = ReadTypedNumber(level);
+  if (!price) {
+    throw TradeError(
+        winning ? TradeField::Take : TradeField::Stop,
+        std::string(name) + " ценой: «" + level + "» — не число. Введите цену, например 1.0850.");
+  }
+  const long double entry = request.buying ? request.ask : request.bid;
+  const long double away = (request.buying == winning) ? *price - entry : entry - *price;
+  const long double points = std::nearbyint(away / request.instrument.pointSize);
+  return points == 0 ? 0 : static_cast<double>(points);  // no "-0" in the box
 }
 
-void WritePoints(TComboBox& box, long double points) {
+void WritePoints(TComboBox& box, double points) {
   box.text = FormatGeneral(points);
   box.itemIndex = -1;
   for (std::size_t i = 0; i < box.items.size(); ++i) {
@@ -36,24 +49,27 @@ void WritePoints(TComboBox& box, long double points) {
   }
 }
 
-// One lot of this run against the broker's limits. `shown` is the lot as its box shows it.
-void WarnLot(TForm1& form, const std::string& name, const std::string& text, bool computed) {
-  if (text.empty()) return;
+// One lot of this trade against the broker's limits. `shown` is the lot as its box shows it.
+void WarnLot(TForm1& form, const std::string& name, const std::string& shown, double lot,
+             bool computed) {
   const BrokerConditions& broker = form.Broker;
-  const Ext lot = Num(text);
-  const std::string shown = computed ? FormatPattern("0.##", lot.v) : text;
   const std::string what = name + " " + shown;
-  if (broker.minLot > 0 && lot < Ext(broker.minLot)) {
+  if (computed && !(lot > 0)) {
+    const double step = broker.lotStep > 0 ? broker.lotStep : kNoStepLot;
+    Warn(form, what + ": риска не хватает даже на " + LotText(step) + " лота.");
+    return;
+  }
+  if (broker.minLot > 0 && lot < broker.minLot) {
     Warn(form, what + " меньше минимального лота брокера " + FormatGeneral(broker.minLot) + ".");
-  } else if (broker.lotStep > 0 && lot < Ext(broker.lotStep)) {
+  } else if (broker.lotStep > 0 && lot < broker.lotStep) {
     Warn(form, what + " меньше шага лота " + FormatGeneral(broker.lotStep) +
                    ": такую сделку брокер не откроет.");
   }
-  if (broker.maxLot > 0 && lot > Ext(broker.maxLot)) {
+  if (broker.maxLot > 0 && lot > broker.maxLot) {
     Warn(form, what + " больше максимального лота брокера " + FormatGeneral(broker.maxLot) + ".");
   }
-  if (broker.lotStep > 0 && !(lot < Ext(broker.lotStep))) {
-    const long double steps = (lot / broker.lotStep).v;
+  if (broker.lotStep > 0 && !(lot < broker.lotStep)) {
+    const long double steps = static_cast<long double>(lot) / broker.lotStep;
     if (std::fabs(steps - std::nearbyint(steps)) > 1e-9L * steps) {
       Warn(form, what + " не кратен шагу лота " + FormatGeneral(broker.lotStep) + ".");
     }
@@ -62,109 +78,75 @@ void WarnLot(TForm1& form, const std::string& name, const std::string& text, boo
 
 }  // namespace
 
+void Warn(TForm1& form, std::string line) {
+  form.Memo1.Add(std::move(line));
+  form.Memo1.fontColor = colors::Red;
+}
+
 std::string_view AccountRatePair(std::string_view currency) {
   if (currency == "EUR") return "EUR/USD";
   if (currency == "RUB") return "USD/RUB";
   return {};
 }
 
-std::string AccountRateText(const TForm1& form) {
-  const std::string_view pair = AccountRatePair(form.Broker.accountCurrency);
-  if (pair.empty()) return {};
-  for (const TListItem& row : form.ListView1.items) {
-    if (row.caption != pair || row.subItems.size() < 1) continue;
-    std::string bid = row.subItems[0];
-    // The table shows each price with a "0" appended.
-    if (bid.size() > 1 && bid.back() == '0' && bid.find('.') != std::string::npos) bid.pop_back();
-    return bid;
-  }
-  return {};
-}
-
-Ext InAccount(const TForm1& form, Ext dollars) {
-  const std::string& currency = form.Broker.accountCurrency;
-  if (currency == "EUR") return dollars / Num(AccountRateText(form));
-  if (currency == "RUB") return dollars * Num(AccountRateText(form));
-  return dollars;
-}
-
-const std::string& TradedLotText(const TForm1& form) {
-  return form.RadioButton11.checked ? form.ComboBox_Lot.text : form.Edit_ProcLot.text;
-}
-
-Ext CommissionOf(const TForm1& form, Ext lot) { return Ext(form.Broker.commissionPerLot) * lot; }
-
-Ext StepDown(const TForm1& form, Ext lot) {
-  const double step = form.Broker.lotStep;
-  if (!(step > 0)) return lot;
-  // A lot of exactly so many steps may come out a hair below them in binary; it keeps its step.
-  const long double steps = std::floor((lot / step).v + 1e-9L);
-  return Ext(steps) * step;
-}
-
-bool DeriveStopPoints(TForm1& form, std::string_view price) {
-  if (!form.CheckBox_StopLevels.checked) return true;
-  const Ext entry = Num(price);
-  const bool buying = form.RadioButton_Buy.checked;
-  const long double stop = PointsTo(form, entry, form.Edit_Loss.text, false);
-  const long double take = PointsTo(form, entry, form.Edit_Teik.text, true);
-  const std::string at = std::string(price) + ".";
+void DeriveStopPoints(TForm1& form, const TradeRequest& request) {
+  if (!form.CheckBox_StopLevels.checked) return;
+  const double stop = PointsTo(request, form.Edit_Loss.text, false, "Стоп лосс");
+  const double take = PointsTo(request, form.Edit_Teik.text, true, "Тэйк профит");
+  // The entry as the direction button shows it.
+  const std::string at = (request.buying ? form.SelectedAsk : form.SelectedBid) + ".";
   if (stop < 0) {
-    Warn(form, std::string("Стоп лосс при ") +
-                   (buying ? "покупке ставят ниже" : "продаже ставят выше") + " цены входа " + at);
-    return false;
+    throw TradeError(TradeField::Stop,
+                     std::string("Стоп лосс при ") +
+                         (request.buying ? "покупке ставят ниже" : "продаже ставят выше") +
+                         " цены входа " + at);
   }
   if (take < 0) {
-    Warn(form, std::string("Тэйк профит при ") +
-                   (buying ? "покупке ставят выше" : "продаже ставят ниже") + " цены входа " + at);
-    return false;
+    throw TradeError(TradeField::Take,
+                     std::string("Тэйк профит при ") +
+                         (request.buying ? "покупке ставят выше" : "продаже ставят ниже") +
+                         " цены входа " + at);
   }
   WritePoints(form.ComboBox_los, stop);
   WritePoints(form.ComboBox_Teik, take);
-  return true;
 }
 
-void WarnLots(TForm1& form) {
-  const BrokerConditions& broker = form.Broker;
-  if (!(broker.lotStep > 0 || broker.minLot > 0 || broker.maxLot > 0)) return;
-  if (form.RadioButton11.checked) {
-    WarnLot(form, "Лот", form.ComboBox_Lot.text, false);
-  } else if (form.RadioButton9.checked) {
-    WarnLot(form, "Лот от маржи", form.Edit_ProcLot.text, true);
-    WarnLot(form, "Лот от стопа", form.Edit_ProcLot2.text, true);
-  }
-}
-
-void WriteStopOut(TForm1& form, std::string_view price) {
-  form.Label_StopOut.caption.clear();
-  const double level = form.Broker.stopOutLevel;
-  if (!(level > 0)) return;
-  const Ext pointValue = Num(form.Punkt.caption);
-  if (!(pointValue > 0)) return;
-  // The broker closes the position when the funds (the whole deposit less the commission and the
-  // loss so far) fall to the stop-out share of the margin. The margin stays what it was at the
-  // opening, and a point keeps the value the loss is counted with.
-  const Ext funds = Num(form.Edit_Deposit.text) - CommissionOf(form, Num(TradedLotText(form)));
-  const Ext atStopOut = Num(form.Zalog.caption) * level / 100;
-  Ext points = (funds - atStopOut) / pointValue;
-  if (points < 0) points = 0;  // closed as soon as it is opened
-  // A price the terminal can show, a whole point: the one the stop-out is reached at or before,
-  // so the level shown never promises more room than there is.
-  points = Ext(std::floor(points.v));
-  const bool buying = form.RadioButton_Buy.checked;
-  const Ext perPrice = pairs::PointsPerPriceUnit(form.Label_Valuta.caption);
-  const Ext entry = Num(price);
-  const Ext stopOut = buying ? entry - points / perPrice : entry + points / perPrice;
-  if (!(stopOut > 0)) {
-    // The price would have to fall below nothing first.
-    form.Label_StopOut.caption = "стоп-аут не наступит";
+void WarnLots(TForm1& form, const PricedTrade& trade) {
+  const TradeRequest& request = trade.request;
+  if (request.lots > 0) {
+    const BrokerConditions& broker = form.Broker;
+    if (!(broker.lotStep > 0 || broker.minLot > 0 || broker.maxLot > 0)) return;
+    WarnLot(form, "Лот", form.ComboBox_Lot.text, request.lots, false);
     return;
   }
-  const std::string at = FormatPattern("0.00000", stopOut.v);
-  form.Label_StopOut.caption = "стоп-аут на " + at;
-  if (Num(form.ComboBox_los.text) > points) {
-    Warn(form,
-         "Стоп-аут наступит раньше стопа: на " + at + ", а стоп на " + form.Edit_Loss.text + ".");
+  WarnLot(form, "Лот от маржи", LotText(trade.figures.lotsByMargin), trade.figures.lotsByMargin,
+          true);
+  if (request.stopPoints > 0) {
+    WarnLot(form, "Лот от стопа", LotText(trade.figures.lotsByStop), trade.figures.lotsByStop,
+            true);
+  }
+}
+
+void ShowCloseOut(TForm1& form, const PricedTrade& trade, bool stopUsable) {
+  const TradeRequest& request = trade.request;
+  const TradeFigures& figures = trade.figures;
+  const bool level = form.Broker.stopOutLevel > 0;
+  form.Label_StopOut.caption.clear();
+  const std::string at =
+      figures.closeOutPrice ? FixedLevelText(request.instrument, *figures.closeOutPrice) : "";
+  if (level) {
+    form.Label_StopOut.caption =
+        figures.stopOutPrice ? "стоп-аут на " + at : "стоп-аут не наступит";
+  }
+  if (!stopUsable || !(request.stopPoints > 0) || !(request.stopPoints > figures.closeOutPoints)) {
+    return;
+  }
+  const std::string stop = form.Edit_Loss.text;
+  if (level) {
+    Warn(form, "Стоп-аут наступит раньше стопа: на " + at + ", а стоп на " + stop + ".");
+  } else {
+    Warn(form, "Убыток по стопу больше депозита: средства кончатся на " + at +
+                   ", раньше стопа на " + stop + ".");
   }
 }
 
@@ -179,7 +161,7 @@ void ShowBrokerLine(TForm1& form) {
   std::string text = "Счёт в " + currency;
   const std::string_view pair = AccountRatePair(currency);
   if (!pair.empty()) {
-    const std::string rate = AccountRateText(form);
+    const std::string rate = AccountRateText(form, pair);
     if (rate.empty()) {
       text += ": в таблице котировок нет курса " + std::string(pair);
       form.Label_Broker.fontColor = colors::Red;

@@ -1,47 +1,35 @@
-// What the trader's broker changes in the assistant's figures: money in the account's currency,
-// the commission inside the loss and the profit, lots rounded down to the broker's step, the
-// stop-out price and the stops typed as prices. With the conditions at their defaults every
-// function here leaves the dollar figures exactly as they are.
+// What the trader's broker adds to the assistant's figures: the account's currency and its rate,
+// lots the broker would not open, the stop-out and the stops typed as prices.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "app/trade.h"
 #include "app/unit1.h"
-#include "support/checked.h"
 
 namespace tiramon::assistant {
+
+// A red line in the warnings box.
+void Warn(TForm1& form, std::string line);
 
 // The quote-table pair whose bid turns dollars into the account's money: "EUR/USD" for a euro
 // account, "USD/RUB" for a rouble one, empty for a dollar account.
 std::string_view AccountRatePair(std::string_view currency);
-// That pair's bid as the table shows it, without the "0" the table appends; empty when the table
-// has no such row (or the account is in dollars).
-std::string AccountRateText(const TForm1& form);
-// Dollars in the account's currency: unchanged for a dollar account, ÷ the EUR/USD bid for a euro
-// one, × the USD/RUB bid for a rouble one. Throws ConversionError when the table has no rate.
-Ext InAccount(const TForm1& form, Ext dollars);
-
-// The lot the figures of this run are for: the lots box in lots mode, the lot from the margin as
-// just written in percent mode.
-const std::string& TradedLotText(const TForm1& form);
-// The commission of `lot` lots, in the account's currency.
-Ext CommissionOf(const TForm1& form, Ext lot);
-// A computed lot rounded down to the broker's lot step, so it never risks more than was asked;
-// unchanged when no step is set.
-Ext StepDown(const TForm1& form, Ext lot);
 
 // Stops typed as prices: the stop loss and take profit in points, derived from the levels typed
-// into Edit_Loss and Edit_Teik and the entry `price`, written into the points boxes. False (with a
-// warning line) when a level lies on the wrong side of the entry.
-bool DeriveStopPoints(TForm1& form, std::string_view price);
+// into Edit_Loss and Edit_Teik and the entry of `request`, written into the points boxes, rounded
+// to a whole point. Throws TradeError for a level that is not a number or lies on the wrong side
+// of the entry.
+void DeriveStopPoints(TForm1& form, const TradeRequest& request);
 
-// A warning line for each lot of this run that the broker would not open as it stands.
-void WarnLots(TForm1& form);
+// A warning line for each lot of this trade that the broker would not open as it stands.
+void WarnLots(TForm1& form, const PricedTrade& trade);
 
-// The price at which the broker's stop-out closes the position, beside the stop level, and the
-// warning when the stop lies beyond it. Clears it when no stop-out level is set.
-void WriteStopOut(TForm1& form, std::string_view price);
+// Where the account is closed: the stop-out price under the stop level when the broker has a
+// stop-out level, and a warning when the stop lies beyond it, or, without one, beyond where the
+// deposit is gone.
+void ShowCloseOut(TForm1& form, const PricedTrade& trade, bool stopUsable);
 
 // The line under the broker's button: the account's currency with the rate the figures use, and
 // the conditions set. Empty with the defaults.

@@ -1,384 +1,294 @@
-// The assistant's recalculation: margin, point value and lot sizing for the selected pair, then
-// the money at stake, the price levels, the ratio and the warnings. Every input is read from its
-// control's text at the moment it is needed, so a run always reflects what the user sees, and a
-// text that does not convert simply ends the run where it is used.
+// The assistant's recalculation. It reads the boxes once, lets the trade engine count the trade,
+// and writes the engine's numbers: no figure is ever read back from a caption, so the money
+// shown is the money of the lot shown, to the cent.
 #include "assistant/recalc.h"
 
 #include <cstddef>
+#include <optional>
+#include <vector>
 
-#include "app/broker_conditions.h"
-#include "app/pairs.h"
+#include "app/figure_texts.h"
+#include "app/market.h"
 #include "assistant/broker_figures.h"
-#include "support/checked.h"
 #include "support/numtext.h"
+#include "support/typed_number.h"
 
 namespace tiramon {
 namespace assistant {
-
-const long double kHundredMinus = 100.0L - 0x1p-57L;
-
 namespace {
 
 constexpr const char* kNoFunds = "Не хватает средств!";
 constexpr const char* kRiskTooHigh = "Слишком большой риск!";
 constexpr const char* kRatioTooLow = "Слишком маленькое соотношение риск прибыль.";
+constexpr const char* kNoFigure = "—";
+constexpr double kRiskWarningPercent = 70;
+constexpr double kGoodRatio = 3;
 
-Ext Num(std::string_view text) { return Ext(ParseDecimal(text)); }
+struct Box {
+  const std::string& text;
+  TradeField field;
+  const char* name;
+  const char* example;
+};
 
-std::string General(Ext value) { return FormatGeneral(value.v); }
-std::string Pattern(std::string_view pattern, Ext value) { return FormatPattern(pattern, value.v); }
-
-// Point value of a dollar-based pair: one point of a lot is 1 (or, for yen and rouble, 100 less
-// a hair, so that a value on a rounding tie falls just below it) of the quote currency, turned
-// into dollars at the price.
-void PointValueByQuote(TForm1& form, std::string_view price, const std::string& lotText) {
-  const std::string pair = form.Label_Valuta.caption;
-  const long double k = pairs::ThousandthPoint(pair) ? kHundredMinus : 1;
-  const Ext scaled = Num(lotText) * k;
-  form.Punkt.caption = General(Round2(InAccount(form, scaled / Num(price)).v));
-}
-
-// Dollars that one point of one lot of a dollar-based pair or a cross with a known base is
-// worth, unrounded: the quote currency's units per point of a lot, converted at the price and,
-// for a cross, through the base's dollar rate.
-Ext PointValueOfOneLot(const TForm1& form, std::string_view price) {
-  const std::string& pair = form.Label_Valuta.caption;
-  const Ext perPoint = pairs::QuoteUnitsPerPointOfLot(pair);
-  if (pairs::Cross(pair)) {
-    return pairs::DollarsPerBaseUnit(form, *pairs::BaseOf(pair)) * perPoint / Num(price);
+// A number typed into a box of the tab, or a TradeError that names the box.
+double Typed(const Box& box) {
+  if (const std::optional<double> value = ReadTypedNumber(box.text)) return *value;
+  const std::string name(box.name);
+  if (TrimSpaces(box.text).empty()) {
+    throw TradeError(box.field, name + ": введите число, например " + box.example + ".");
   }
-  if (pairs::QuotedInDollars(pair) && !pairs::DollarBased(pair)) return perPoint;
-  return perPoint / Num(price);
+  throw TradeError(box.field, name + ": «" + box.text + "» — не число. Введите число, например " +
+                                  box.example + ".");
 }
 
-// Point value of a cross: one point of a lot is 1 (100 for yen and rouble quotes) of the quote
-// currency, worth 1 ÷ price of the base, which the reference turns into dollars. A cross whose
-// base has no dollar reference cannot be valued: its point value reads 0 rather than the value
-// of whatever pair came before.
-void PointValueByBase(TForm1& form, std::string_view price, const std::string& lotText) {
-  const std::string pair = form.Label_Valuta.caption;
-  const pairs::CrossBase* base = pairs::BaseOf(pair);
-  if (base == nullptr) {
-    form.Punkt.caption = "0";
+// The stop loss or take profit in points; unusable, it is left out with its message noted.
+double Points(const Box& box, bool& usable, std::vector<std::string>& notes) {
+  try {
+    return Typed(box);
+  } catch (const TradeError& e) {
+    usable = false;
+    notes.emplace_back(e.what());
+    return 0;
+  }
+}
+
+void ReadPrices(const TForm1& form, TradeRequest& request) {
+  const std::string& symbol = form.Label_Valuta.caption;
+  if (!form.RadioButton_Buy.checked && !form.RadioButton_sell.checked) {
+    throw TradeError(TradeField::Price, "Выберите направление сделки: покупка или продажа.");
+  }
+  request.buying = form.RadioButton_Buy.checked;
+  const std::optional<double> bid = ReadTypedNumber(form.SelectedBid);
+  const std::optional<double> ask = ReadTypedNumber(form.SelectedAsk);
+  const std::optional<double> entry = request.buying ? ask : bid;
+  if (!entry || !(*entry > 0)) {
+    throw TradeError(TradeField::Price,
+                     "Нет цены " + symbol +
+                         (request.buying ? " для покупки (ask)" : " для продажи (bid)") +
+                         ": обновите котировки или введите цены вашего терминала.");
+  }
+  request.bid = bid.value_or(*entry);
+  request.ask = ask.value_or(*entry);
+}
+
+void WarnRatio(TForm1& form, long double ratio) {
+  if (ratio > kGoodRatio) form.Label34.fontColor = colors::Green;
+  if (!(ratio < kGoodRatio)) return;
+  form.Label34.fontColor = colors::Red;
+  Warn(form, kRatioTooLow);
+}
+
+// Take profit over stop loss; with a commission, the net profit over the whole loss. A trade
+// without one of them has no reward for its risk to speak of.
+void ShowRatio(TForm1& form, const PricedTrade& trade, bool stopUsable, bool takeUsable) {
+  if (!stopUsable || !takeUsable) {
+    form.Soot.caption = kNoFigure;
     return;
   }
-  const Ext ref = pairs::DollarsPerBaseUnit(form, *base);
-  const Ext lotUnits = Num(lotText) * pairs::QuoteUnitsPerPointOfLot(pair);
-  form.Punkt.caption = General(Round2(InAccount(form, ref * lotUnits / Num(price)).v));
-}
-
-// R × D ÷ 100: the money the user is prepared to put at stake.
-Ext RiskMoney(const TForm1& form) {
-  const Ext risk = Num(form.ComboBox_LotProc.text);
-  const Ext deposit = Num(form.Edit_Deposit.text);
-  return risk * deposit / 100;
-}
-
-// The lot whose margin is the risk money, for a one-lot margin in dollars kept, in the account's
-// money, as a double; rounded down to the broker's lot step.
-void WriteLotFromMargin(TForm1& form, Ext oneLotMarginInDollars) {
-  const double oneLotMargin = StoreDouble(InAccount(form, oneLotMarginInDollars));
-  form.Edit_ProcLot.text = General(StepDown(form, RiskMoney(form) / oneLotMargin));
-}
-
-Ext StopLossDivisor(const TForm1& form) { return Num(form.ComboBox_los.text); }
-
-// The lot that loses the risk money over the stop: risk ÷ SL ÷ what one point of a lot is worth.
-// With a commission, the lot whose loss over the stop and commission together are the risk
-// money: risk ÷ (SL × point value + commission of one lot). Rounded down to the lot step.
-void WriteLotFromStop(TForm1& form, std::string_view price) {
-  const Ext onePoint = InAccount(form, PointValueOfOneLot(form, price));
-  const double commission = form.Broker.commissionPerLot;
-  Ext lot;
-  if (commission == 0) {
-    lot = RiskMoney(form) / StopLossDivisor(form) / onePoint;
-  } else {
-    lot = RiskMoney(form) / (StopLossDivisor(form) * onePoint + commission);
+  const TradeRequest& request = trade.request;
+  long double ratio = 0;
+  if (request.stopPoints > 0 && request.takePoints > 0) {
+    ratio = trade.figures.commission == 0
+                ? static_cast<long double>(request.takePoints) / request.stopPoints
+                : static_cast<long double>(trade.figures.profitAtTake) / trade.figures.lossAtStop;
   }
-  form.Edit_ProcLot2.text = General(StepDown(form, lot));
+  form.Soot.caption = RatioText(ratio);
+  WarnRatio(form, ratio);
+}
+
+void ShowLevels(TForm1& form, const PricedTrade& trade, bool stopUsable, bool takeUsable) {
+  // Typed as prices, the levels are the user's own text.
+  if (form.CheckBox_StopLevels.checked) return;
+  const Instrument& instrument = trade.request.instrument;
+  // Without a stop (or a take profit) there is no level: a level at the entry would close the
+  // trade the moment it opens.
+  form.Edit_Loss.text = stopUsable && trade.request.stopPoints > 0
+                            ? LevelText(instrument, trade.figures.stopLevel)
+                            : std::string();
+  form.Edit_Teik.text = takeUsable && trade.request.takePoints > 0
+                            ? LevelText(instrument, trade.figures.takeLevel)
+                            : std::string();
+}
+
+void ShowMoney(TForm1& form, const PricedTrade& trade, bool stopUsable, bool takeUsable) {
+  const TradeRequest& request = trade.request;
+  const TradeFigures& figures = trade.figures;
+  form.Label_Profit.caption =
+      takeUsable ? MoneyAndPercent(form, figures.profitAtTake, request.deposit) : kNoFigure;
+  form.Label_Loss.caption =
+      stopUsable ? MoneyAndPercent(form, figures.lossAtStop, request.deposit) : kNoFigure;
+  form.Label_Loss2.caption.clear();
+  if (stopUsable && request.stopPoints > 0 && figures.lossAtStop > 0) {
+    form.Label_Loss2.caption =
+        "можно ошибится " +
+        FormatPattern("0.0#", static_cast<long double>(request.deposit) / figures.lossAtStop) +
+        " раз";
+  }
+}
+
+void Recalculate(TForm1& form) {
+  PickUpPair(form);
+  if (form.RadioButton11.checked) {
+    form.Memo1.fontColor = colors::Black;
+    form.Label42.fontColor = colors::Gray;
+  }
+  try {
+    AskedTrade asked = ReadAskedTrade(form);
+    PricedTrade trade{asked.request, {}};
+    // A stop or take profit out of its range is left out like one that is not a number.
+    for (;;) {
+      try {
+        trade.figures = FiguresOf(trade.request, form.Broker, RatesOfTrade(form, trade.request));
+        break;
+      } catch (const TradeError& e) {
+        double* points = e.field() == TradeField::Stop   ? &trade.request.stopPoints
+                         : e.field() == TradeField::Take ? &trade.request.takePoints
+                                                         : nullptr;
+        if (points == nullptr || *points == 0) throw;
+        *points = 0;
+        (e.field() == TradeField::Stop ? asked.stopUsable : asked.takeUsable) = false;
+        asked.notes.emplace_back(e.what());
+      }
+    }
+    for (const std::string& note : asked.notes) Warn(form, note);
+    ShowTrade(form, trade, asked.stopUsable, asked.takeUsable);
+    // Whoever takes the trade from here takes all of it: a stop or take profit left out is no
+    // trade to analyse.
+    if (asked.notes.empty()) {
+      form.AssistantFigures = trade;
+    } else {
+      form.AssistantIssue = asked.notes.front();
+    }
+  } catch (const TradeError& e) {
+    ClearFigures(form);
+    Warn(form, e.what());
+    form.AssistantIssue = e.what();
+  }
 }
 
 }  // namespace
 
-double Round2(long double x) { return RoundToPlaces(StoreDouble(x), 2); }
-
-bool DepositGatePasses(const TForm1& form) {
-  if (form.Edit_Deposit.text.empty()) return false;
-  return ParseInteger(form.Edit_Deposit.text) > 0;
-}
-
-std::string PickUpPair(TForm1& form) {
+void PickUpPair(TForm1& form) {
   const int selected = form.ListView1.selectedIndex;
-  if (selected >= 0 && static_cast<std::size_t>(selected) < form.ListView1.items.size()) {
-    const TListItem& row = form.ListView1.items[static_cast<std::size_t>(selected)];
-    // A row always carries bid and ask, but a half-built one must not take the program down.
-    const std::string bid = row.subItems.size() > 0 ? row.subItems[0] : std::string();
-    const std::string ask = row.subItems.size() > 1 ? row.subItems[1] : std::string();
-    form.Label_Valuta.caption = row.caption;
-    form.RadioButton_Buy.caption = "Покупка (ask): " + ask;
-    form.RadioButton_sell.caption = "Продажа (bid): " + bid;
-    form.SelectedBid = bid;
-    form.SelectedAsk = ask;
-    form.SelectedPair = form.Label_Valuta.caption;
-  }
-  // The entry: a position is bought at the ask and sold at the bid, the prices the two buttons
-  // show. It is sized at that price and its levels are set from it, so the loss shown is what a
-  // stop hit at the level shown loses, spread included.
-  std::string price;
-  if (form.RadioButton_Buy.checked) price = form.SelectedAsk;
-  if (form.RadioButton_sell.checked) price = form.SelectedBid;
-  return price;
+  if (selected < 0 || static_cast<std::size_t>(selected) >= form.ListView1.items.size()) return;
+  const TListItem& row = form.ListView1.items[static_cast<std::size_t>(selected)];
+  // A row always carries bid and ask, but a half-built one must not take the program down.
+  const std::string bid = row.subItems.size() > 0 ? std::string(row.subItems[0]) : std::string();
+  const std::string ask = row.subItems.size() > 1 ? std::string(row.subItems[1]) : std::string();
+  form.Label_Valuta.caption = row.caption;
+  form.RadioButton_Buy.caption = "Покупка (ask): " + ask;
+  form.RadioButton_sell.caption = "Продажа (bid): " + bid;
+  form.SelectedBid = bid;
+  form.SelectedAsk = ask;
+  form.SelectedPair = form.Label_Valuta.caption;
 }
 
-void SizeByLots(TForm1& form, std::string_view price) {
-  const std::string pair = form.Label_Valuta.caption;
-  const std::string& lotText = form.ComboBox_Lot.text;
-  const std::string& leverageText = form.ComboBox_Plecho.text;
-  if (pairs::QuotedInDollars(pair)) {
-    const Ext p = Num(price);
-    const Ext units = p * 100000;
-    const Ext value = units * Num(lotText);
-    form.Zalog.caption = General(InAccount(form, value / Num(leverageText)));
-    form.Punkt.caption = Pattern("0.00#", InAccount(form, Num(lotText)));
+AskedTrade ReadAskedTrade(TForm1& form) {
+  AskedTrade asked;
+  TradeRequest& request = asked.request;
+  const std::string& symbol = form.Label_Valuta.caption;
+  if (form.SelectedPair.empty()) {
+    throw TradeError(TradeField::Instrument,
+                     "Выберите валютную пару: щёлкните её строку в таблице котировок.");
   }
-  if (pairs::DollarBased(pair)) {
-    const Ext units = Num(lotText) * 100000;
-    form.Zalog.caption = General(InAccount(form, units / Num(leverageText)));
-    PointValueByQuote(form, price, lotText);
+  const std::optional<Instrument> instrument = InstrumentFor(form.OwnInstruments, symbol);
+  if (!instrument) {
+    throw TradeError(TradeField::Instrument,
+                     "Инструмент «" + symbol + "» программе не известен: нет его спецификации.");
   }
-  if (pairs::Cross(pair)) {
-    if (const pairs::CrossBase* base = pairs::BaseOf(pair)) {
-      const Ext units = pairs::DollarsPerBaseUnit(form, *base) * 100000;
-      const Ext value = units * Num(lotText);
-      form.Zalog.caption = General(InAccount(form, value / Num(leverageText)));
-    }
-    PointValueByBase(form, price, lotText);
+  request.instrument = *instrument;
+  ReadPrices(form, request);
+  request.deposit = Typed({form.Edit_Deposit.text, TradeField::Deposit, "Депозит", "1000"});
+  if (!(request.deposit > 0)) {
+    throw TradeError(TradeField::Deposit, "Депозит должен быть больше нуля.");
+  }
+  request.leverage = Typed({form.ComboBox_Plecho.text, TradeField::Leverage, "Плечо", "500"});
+  if (form.RadioButton11.checked) {
+    request.lots = Typed({form.ComboBox_Lot.text, TradeField::Lots, "Лот", "0.1"});
+    if (!(request.lots > 0)) throw TradeError(TradeField::Lots, "Лот должен быть больше нуля.");
+  } else if (form.RadioButton9.checked) {
+    request.riskPercent = Typed({form.ComboBox_LotProc.text, TradeField::Risk, "Риск", "2"});
+    request.sizeByMargin = true;
+  } else {
+    throw TradeError(TradeField::Lots, "Выберите расчёт: в лотах или в процентах.");
+  }
+  // Stops typed as prices become points before anything counts with them.
+  DeriveStopPoints(form, request);
+  request.stopPoints = Points({form.ComboBox_los.text, TradeField::Stop, "Стоп лосс", "150"},
+                              asked.stopUsable, asked.notes);
+  request.takePoints = Points({form.ComboBox_Teik.text, TradeField::Take, "Тэйк профит", "500"},
+                              asked.takeUsable, asked.notes);
+  return asked;
+}
+
+AccountRates RatesOfTrade(const TForm1& form, const TradeRequest& request) {
+  const double entry = request.buying ? request.ask : request.bid;
+  return RatesForTrade(form.TableRates, form.Broker.accountCurrency, request.instrument, entry);
+}
+
+void ShowTrade(TForm1& form, const PricedTrade& trade, bool stopUsable, bool takeUsable) {
+  const TradeRequest& request = trade.request;
+  const TradeFigures& figures = trade.figures;
+  const bool lotsMode = request.lots > 0;
+  if (lotsMode) {
+    form.Edit_ProcLot.text.clear();
+    form.Edit_ProcLot2.text.clear();
+  } else {
+    form.Edit_ProcLot.text = LotText(figures.lotsByMargin);
+    form.Edit_ProcLot2.text =
+        stopUsable && request.stopPoints > 0 ? LotText(figures.lotsByStop) : std::string();
+  }
+  form.Zalog.caption = MoneyText(figures.margin);
+  form.Punkt.caption = PointValueText(request.instrument, figures.pointValue);
+  // Before the money: a lot too small to count with still says why.
+  WarnLots(form, trade);
+  ShowMoney(form, trade, stopUsable, takeUsable);
+  if (lotsMode && RoundedMoney(figures.margin) > RoundedMoney(request.deposit)) {
+    Warn(form, kNoFunds);
+    form.Label42.fontColor = colors::Red;
+  }
+  if (!lotsMode && request.riskPercent > kRiskWarningPercent) Warn(form, kRiskTooHigh);
+  ShowLevels(form, trade, stopUsable, takeUsable);
+  ShowCloseOut(form, trade, stopUsable);
+  ShowRatio(form, trade, stopUsable, takeUsable);
+}
+
+void ClearFigures(TForm1& form) {
+  for (TLabel* label :
+       {&form.Zalog, &form.Punkt, &form.Label_Profit, &form.Label_Loss, &form.Soot}) {
+    label->caption = kNoFigure;
+  }
+  form.Label_Loss2.caption.clear();
+  form.Label_StopOut.caption.clear();
+  form.Edit_ProcLot.text.clear();
+  form.Edit_ProcLot2.text.clear();
+  if (!form.CheckBox_StopLevels.checked) {
+    form.Edit_Loss.text.clear();
+    form.Edit_Teik.text.clear();
   }
 }
 
-void SizeByPercent(TForm1& form, std::string_view price) {
-  const std::string pair = form.Label_Valuta.caption;
-  // The margin and point value use the lot exactly as written into its box, not the value it
-  // was computed from, so what the user copies is what the figures describe.
-  const std::string& lotText = form.Edit_ProcLot.text;
-  const std::string& leverageText = form.ComboBox_Plecho.text;
-  if (pairs::QuotedInDollars(pair)) {
-    const Ext units = Num(price) * 100000;
-    WriteLotFromMargin(form, units / Num(leverageText));
-    WriteLotFromStop(form, price);
-    const Ext value = Num(price) * 100000 * Num(lotText);
-    form.Zalog.caption = Pattern("0.0#", InAccount(form, value / Num(leverageText)));
-    form.Punkt.caption = Pattern("0.00#", InAccount(form, Num(lotText)));
-  }
-  if (pairs::DollarBased(pair)) {
-    WriteLotFromMargin(form, Ext(100000) / Num(leverageText));
-    const Ext units = Num(lotText) * 100000;
-    form.Zalog.caption = Pattern("0.0#", InAccount(form, units / Num(leverageText)));
-    PointValueByQuote(form, price, lotText);
-    WriteLotFromStop(form, price);
-  }
-  if (pairs::Cross(pair)) {
-    if (const pairs::CrossBase* base = pairs::BaseOf(pair)) {
-      const Ext units = pairs::DollarsPerBaseUnit(form, *base) * 100000;
-      WriteLotFromMargin(form, units / Num(leverageText));
-      const Ext value = pairs::DollarsPerBaseUnit(form, *base) * 100000 * Num(lotText);
-      form.Zalog.caption = General(InAccount(form, value / Num(leverageText)));
-    }
-    PointValueByBase(form, price, lotText);
-    // Without a dollar rate for the base there is no lot to offer, and the box must not keep the
-    // lot of the pair before.
-    if (pairs::BaseOf(pair) == nullptr) {
-      form.Edit_ProcLot2.text.clear();
-    } else {
-      WriteLotFromStop(form, price);
-    }
-  }
-}
-
-// The money at the take profit, net of the commission of the lot traded.
-static Ext NetProfit(const TForm1& form) {
-  const Ext gross = Num(form.ComboBox_Teik.text) * Num(form.Punkt.caption);
-  if (form.Broker.commissionPerLot == 0) return gross;
-  return gross - CommissionOf(form, Num(TradedLotText(form)));
-}
-
-// The money lost at the stop, the commission of the lot traded included.
-static Ext GrossLoss(const TForm1& form) {
-  const Ext loss = Num(form.ComboBox_los.text) * Num(form.Punkt.caption);
-  if (form.Broker.commissionPerLot == 0) return loss;
-  return loss + CommissionOf(form, Num(TradedLotText(form)));
-}
-
-// "<money>$ или <percent of the deposit>%", with the sign of the account's currency.
-static std::string MoneyAndPercent(const TForm1& form, Ext money) {
-  const Ext percent = money / Num(form.Edit_Deposit.text) * 100;
-  std::string text = General(money);
+std::string MoneyAndPercent(const TForm1& form, long double money, long double deposit) {
+  std::string text = MoneyText(money);
   text.append(CurrencySign(form.Broker.accountCurrency))
       .append(" или ")
-      .append(General(percent))
+      .append(PercentText(money / deposit * 100))
       .append("%");
   return text;
 }
 
-void WriteProfitText(TForm1& form) {
-  form.Label_Profit.caption = MoneyAndPercent(form, NetProfit(form));
-}
-
-void WriteLossText(TForm1& form) {
-  form.Label_Loss.caption = MoneyAndPercent(form, GrossLoss(form));
-}
-
-void WriteLossCount(TForm1& form) {
-  if (!(Num(form.ComboBox_los.text) > 0)) return;
-  const Ext loss = GrossLoss(form);
-  std::string text = "можно ошибится ";
-  text.append(Pattern("0.0#", Num(form.Edit_Deposit.text) / loss)).append(" раз");
-  form.Label_Loss2.caption = std::move(text);
-}
-
-void WarnFunds(TForm1& form) {
-  if (!(Num(form.Zalog.caption) > Num(form.Edit_Deposit.text))) return;
-  form.Memo1.Add(kNoFunds);
-  form.Memo1.fontColor = colors::Red;
-  form.Label42.fontColor = colors::Red;
-}
-
-void WritePriceLevels(TForm1& form, std::string_view price) {
-  // Typed as prices, the levels are the user's own text.
-  if (form.CheckBox_StopLevels.checked) return;
-  // The levels lie the stop and the take profit away from the entry, counted in the pair's own
-  // points, the same points its loss is counted in; the offset is formed before it is applied.
-  const long double points = pairs::PointsPerPriceUnit(form.Label_Valuta.caption);
-  if (form.RadioButton_Buy.checked) {
-    const Ext entry = Num(price);
-    form.Edit_Loss.text = Pattern("0.00000#", entry - Num(form.ComboBox_los.text) / points);
-    form.Edit_Teik.text = Pattern("0.00000#", entry + Num(form.ComboBox_Teik.text) / points);
-  }
-  if (form.RadioButton_sell.checked) {
-    const Ext entry = Num(price);
-    form.Edit_Loss.text = Pattern("0.00000#", entry + Num(form.ComboBox_los.text) / points);
-    form.Edit_Teik.text = Pattern("0.00000#", entry - Num(form.ComboBox_Teik.text) / points);
-  }
-}
-
-void ClearPriceLevels(TForm1& form) {
-  form.Edit_Loss.text.clear();
-  form.Edit_Teik.text.clear();
-}
-
-void WriteRatio(TForm1& form) {
-  if (Num(form.ComboBox_Teik.text) > 0 && Num(form.ComboBox_los.text) > 0) {
-    // Without a commission the money on either side is the same point value times the points.
-    if (form.Broker.commissionPerLot == 0) {
-      form.Soot.caption =
-          Pattern("0.#", Num(form.ComboBox_Teik.text) / Num(form.ComboBox_los.text));
-    } else {
-      form.Soot.caption = Pattern("0.#", NetProfit(form) / GrossLoss(form));
-    }
-  }
-  if (Num(form.Soot.caption) > 3) form.Label34.fontColor = colors::Green;
-}
-
-void WarnRisk(TForm1& form) {
-  if (!(Num(form.ComboBox_LotProc.text) > 70)) return;
-  form.Memo1.Add(kRiskTooHigh);
-  form.Memo1.fontColor = colors::Red;
-}
-
-void WarnRatio(TForm1& form) {
-  if (!(Num(form.Soot.caption) < 3)) return;
-  form.Label34.fontColor = colors::Red;
-  form.Memo1.Add(kRatioTooLow);
-  form.Memo1.fontColor = colors::Red;
-}
-
-void FormatLotBoxes(TForm1& form) {
-  if (!form.Edit_ProcLot.text.empty()) {
-    form.Edit_ProcLot.text = Pattern("0.##", Num(form.Edit_ProcLot.text));
-  }
-  if (!form.Edit_ProcLot2.text.empty()) {
-    form.Edit_ProcLot2.text = Pattern("0.##", Num(form.Edit_ProcLot2.text));
-  }
-}
-
-}  // namespace assistant
-
-namespace assistant {
-namespace {
-
-// Steps 3 to 6 of a run that passed the deposit gate. Records how far it got for the caller's
-// clean-up after a failure.
-void RunPastTheGate(TForm1& form, bool& pairTakenUp, bool& levelsWritten) {
-  const std::string price = PickUpPair(form);
-  pairTakenUp = true;
-  // Stops typed as prices become points before anything counts with them; a level on the wrong
-  // side of the entry ends the run with its warning.
-  if (!DeriveStopPoints(form, price)) return;
-  if (form.RadioButton11.checked) {
-    form.Memo1.fontColor = colors::Black;
-    form.Zalog.caption = "0";
-    form.Label42.fontColor = colors::Gray;
-    SizeByLots(form, price);
-    // Before the money: a lot too small to count with still says why.
-    WarnLots(form);
-    WriteProfitText(form);
-    WriteLossText(form);
-    WriteLossCount(form);
-    WarnFunds(form);
-    WritePriceLevels(form, price);
-    levelsWritten = true;
-    WriteStopOut(form, price);
-    WriteRatio(form);
-  }
-  if (form.RadioButton9.checked) {
-    SizeByPercent(form, price);
-    WarnLots(form);
-    WriteProfitText(form);
-    WriteLossText(form);
-    WriteLossCount(form);
-    WarnRisk(form);
-    WritePriceLevels(form, price);
-    levelsWritten = true;
-    WriteStopOut(form, price);
-    // Take profit over stop loss does not depend on the lot, so the ratio and its colour
-    // are as current here as in lots mode.
-    WriteRatio(form);
-  }
-  WarnRatio(form);
-  FormatLotBoxes(form);
-}
-
-}  // namespace
 }  // namespace assistant
 
 void TForm1::ListView1Click() {
-  // The warnings always start afresh, even when the run ends at its first conversion.
+  // The warnings always start afresh, and the trade of the last run is gone until this one
+  // has counted its own.
   Memo1.Clear();
-  // The rate the account's money is counted at is the table's, which a refresh has just changed.
+  AssistantFigures.reset();
+  AssistantIssue.clear();
+  // The rate the account's money is counted at is the table's, which a refresh may have changed.
   assistant::ShowBrokerLine(*this);
-  // The price boxes feed the clipboard and the trading terminal: a run that has taken up a pair
-  // and its price but ends before it sets them must not leave the levels of another pair or
-  // price there. A run that ends at the deposit gate has not looked at the pair yet. Levels the
-  // user types as prices are his own text and stay.
-  bool pairTakenUp = false;
-  bool levelsWritten = false;
-  const bool levelsTyped = CheckBox_StopLevels.checked;
-  try {
-    if (assistant::DepositGatePasses(*this)) {
-      assistant::RunPastTheGate(*this, pairTakenUp, levelsWritten);
-    } else {
-      assistant::FormatLotBoxes(*this);
-    }
-  } catch (const ConversionError&) {
-    // The recalculation runs on every keystroke: a half-typed figure is normal, not an error
-    // worth a message box. What was written so far stays; the rest keeps its previous state.
-    if (pairTakenUp && !levelsWritten && !levelsTyped) assistant::ClearPriceLevels(*this);
-  } catch (const FloatError&) {
-    // Same for a zero leverage, a zero point value and the like.
-    if (pairTakenUp && !levelsWritten && !levelsTyped) assistant::ClearPriceLevels(*this);
-  }
-  // The pair may have changed: say where its price comes from.
-  ShowPriceOrigin();
+  assistant::Recalculate(*this);
 }
 
 }  // namespace tiramon

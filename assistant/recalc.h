@@ -1,48 +1,40 @@
-// The stages of the assistant's one recalculation, exposed so each can be driven on its own.
-// Every stage reads its inputs from the window model's texts at the moment it needs them and
-// throws ConversionError or FloatError when a text does not convert or an operation traps.
+// The assistant's one recalculation: its boxes read into a trade request, the trade engine run
+// once, and the figures written into the tab. A box that cannot be used clears the figures it
+// decides and says in the warnings which box it is and what it expects.
 #pragma once
 
 #include <string>
-#include <string_view>
 
+#include "app/trade.h"
 #include "app/unit1.h"
 
 namespace tiramon::assistant {
 
-// The largest extended value below 100. The yen and rouble point values are scaled by it rather
-// than by 100, so a value that would sit exactly on a rounding tie falls just below it.
-extern const long double kHundredMinus;
+// Takes the selected table row (if any) as the assistant's pair, with its prices.
+void PickUpPair(TForm1& form);
 
-// Two decimals: x goes through a double first, then to the nearest multiple of the double
-// nearest 0.01 with ties to even.
-double Round2(long double x);
+// The tab's boxes as a trade request. Throws TradeError naming the box for a pair, price,
+// deposit, leverage, lot or risk that cannot be used; a stop loss or take profit that cannot be
+// used is left out (0), with its message in `notes`.
+struct AskedTrade {
+  TradeRequest request;
+  bool stopUsable = true, takeUsable = true;
+  std::vector<std::string> notes;
+};
+AskedTrade ReadAskedTrade(TForm1& form);
 
-// True when the deposit is a whole number above zero; throws ConversionError for any other text
-// except the empty one, which simply fails the gate.
-bool DepositGatePasses(const TForm1& form);
+// The account rates the tab's trade is counted at: the table's, through the pair's own price.
+AccountRates RatesOfTrade(const TForm1& form, const TradeRequest& request);
 
-// Takes the selected table row (if any) as the assistant's pair and returns the working price
-// text, the entry: the ask when buying, the bid when selling, empty when neither is checked.
-std::string PickUpPair(TForm1& form);
+// Writes a counted trade into the tab: margin, point value, lots of percent mode, money at the
+// stop and the take profit, levels, stop-out, ratio and every warning that goes with them.
+void ShowTrade(TForm1& form, const PricedTrade& trade, bool stopUsable, bool takeUsable);
 
-// Margin and point value for the lot chosen in the lots box.
-void SizeByLots(TForm1& form, std::string_view price);
-// Lot from the margin and from the stop for a risk given in percent, then margin and point value.
-void SizeByPercent(TForm1& form, std::string_view price);
+// Every figure of the tab emptied, for a run whose inputs give no trade: nothing of an earlier
+// input or another pair stays to be read or copied. Levels typed as prices are the user's own.
+void ClearFigures(TForm1& form);
 
-void WriteProfitText(TForm1& form);  // money won at the take profit
-void WriteLossText(TForm1& form);    // money lost at the stop loss
-void WriteLossCount(TForm1& form);   // how many such losses the deposit bears
-void WarnFunds(TForm1& form);        // margin above the deposit
-// Stop-loss and take-profit prices, that many of the pair's points from the entry `price`.
-void WritePriceLevels(TForm1& form, std::string_view price);
-void ClearPriceLevels(TForm1& form);  // both price boxes empty
-void WriteRatio(TForm1& form);        // take profit over stop loss, and its colour above 3
-void WarnRisk(TForm1& form);          // risk above 70 percent
-void WarnRatio(TForm1& form);         // ratio below 3
-
-// Shortens both lot boxes to at most two decimals; an empty box stays empty.
-void FormatLotBoxes(TForm1& form);
+// "<money>$ или <percent of the deposit>%", with the sign of the account's currency.
+std::string MoneyAndPercent(const TForm1& form, long double money, long double deposit);
 
 }  // namespace tiramon::assistant

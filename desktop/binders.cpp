@@ -98,11 +98,15 @@ QComboBox* MainWindow::Combo(QWidget* parent, const char* name, TComboBox& combo
   widget->lineEdit()->setObjectName(QString(name) + "_edit");
   TextBox& box = AddTextBox(name, widget, widget->lineEdit(), nullptr, &combo);
   connect(widget, &QComboBox::activated, this, [this, widget, &combo, &box](int index) {
+    const std::string text = widget->itemText(index).toStdString();
+    const bool changed = text != combo.text;
     combo.itemIndex = index;
-    combo.text = widget->itemText(index).toStdString();
+    combo.text = text;
     box.shownIndex = index;
     box.shownText = combo.text;
-    Fire(box.name, Event::Change);
+    // Leaving a box whose typed text is one of its items activates that item too; the text is
+    // what the model already has, and a tab switch under way must not be overtaken by a render.
+    if (changed) Fire(box.name, Event::Change);
   });
   auto shown = std::make_shared<LastShown<TComboBox>>();
   renderers_.push_back([widget, &combo, &box, shown] {

@@ -91,7 +91,7 @@ MainWindow::MainWindow(Environment environment, TrayMode trayMode) : trayMode_(t
 
 void MainWindow::Fire(std::string_view control, Event event) {
   const Handler handler = WiredHandler(control, event);
-  if (handler) RunHandler([this, handler] { ((*model_).*handler)(); });
+  if (handler) RunHandler([this, handler] { tiramon::RunHandler(*model_, handler); });
 }
 
 MainWindow::~MainWindow() {

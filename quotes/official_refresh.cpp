@@ -33,18 +33,14 @@ Sources SourcesOf(const TForm1& form) {
 void FillRows(TForm1& form, const RatesDocument* ecb, const RatesDocument* cbr) {
   const std::vector<OfficialQuote> quotes = DeriveQuotes(ecb, cbr);
   if (quotes.empty()) return;
-  if (form.ListView1.columns.size() > 4) {
-    form.ListView1.columns[4].caption = Column4Caption(form.edit_lot.text);
-  }
-  form.ListView1.items.clear();
-  form.ListView1.selectedIndex = -1;
+  ClearQuoteTable(form);
   form.ListView1.items.reserve(quotes.size());
-  QuoteInputs inputs(form);
   std::string cell;
   for (const OfficialQuote& quote : quotes) {
     // A daily mid rate has no spread: it is both the bid and the ask.
-    AppendQuoteRow(form, quote.name, quote.price, quote.price, inputs, cell);
+    AppendQuoteRow(form, quote.name, quote.price, quote.price, cell);
   }
+  CompleteQuoteTable(form);
 }
 
 std::string DateOf(const RatesOutcome& outcome) {

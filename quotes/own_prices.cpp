@@ -40,21 +40,17 @@ std::string CheckedPrice(const std::string& text, const char* which) {
   if (digits == 0 || points > 1 || digits > 12) {
     throw UserError(std::string(which) + " введён неверно: «" + text + "»." + example);
   }
-  DecimalMark = '.';
+  UseDecimalPoint();
   if (!(ParseDecimal(text) > 0)) throw UserError(std::string(which) + " должен быть больше нуля.");
   return text;
 }
 
-// The prices each row was built from: the table shows them with a "0" appended.
+// The prices each row was built from, as its cells show them.
 std::vector<RowPrices> TablePrices(const TForm1& form) {
   std::vector<RowPrices> rows;
   for (const TListItem& item : form.ListView1.items) {
     if (item.subItems.size() < 2) continue;
-    std::string bid = item.subItems[0];
-    std::string ask = item.subItems[1];
-    if (!bid.empty()) bid.pop_back();
-    if (!ask.empty()) ask.pop_back();
-    rows.push_back({item.caption, std::move(bid), std::move(ask)});
+    rows.push_back({item.caption, item.subItems[0], item.subItems[1]});
   }
   return rows;
 }
@@ -62,11 +58,11 @@ std::vector<RowPrices> TablePrices(const TForm1& form) {
 // Builds the table again from `rows`, keeping the highlighted row.
 void RebuildTable(TForm1& form, const std::vector<RowPrices>& rows) {
   const int selected = form.ListView1.selectedIndex;
-  form.ListView1.items.clear();
+  ClearQuoteTable(form);
   form.ListView1.items.reserve(rows.size());
-  QuoteInputs inputs(form);
   std::string cell;
-  for (const RowPrices& row : rows) AppendQuoteRow(form, row.name, row.bid, row.ask, inputs, cell);
+  for (const RowPrices& row : rows) AppendQuoteRow(form, row.name, row.bid, row.ask, cell);
+  CompleteQuoteTable(form);
   form.ListView1.selectedIndex = selected;
 }
 
@@ -109,7 +105,6 @@ void TForm1::Button_OwnPricesClick() {
   Prices.ownPair = SelectedPair;
   quotes::RebuildTable(*this, rows);
   ShowPriceOrigin();
-  ListView1Click();
 }
 
 void TForm1::Button_ClearOwnPricesClick() {
@@ -118,7 +113,6 @@ void TForm1::Button_ClearOwnPricesClick() {
   quotes::RestoreSourcePrices(*this, rows);
   quotes::RebuildTable(*this, rows);
   ShowPriceOrigin();
-  ListView1Click();
 }
 
 }  // namespace tiramon

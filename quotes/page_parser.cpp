@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/market.h"
 #include "quotes/quote_table.h"
 #include "support/checked.h"
 #include "support/numtext.h"
@@ -31,21 +32,20 @@ constexpr std::size_t kMinEntryBytes = 64;
 }  // namespace
 
 void AppendQuoteRow(TForm1& form, std::string_view name, std::string_view bid, std::string_view ask,
-                    QuoteInputs& inputs, std::string& cell) {
+                    std::string& cell) {
   TListItem& row = form.ListView1.items.emplace_back();
   row.caption = name;
   row.subItems.reserve(kRowCells, kRowTextBytes);
-  cell.assign(bid).push_back('0');
-  row.subItems.push_back(cell);
-  cell.assign(ask).push_back('0');
-  row.subItems.push_back(cell);
+  const std::optional<Instrument> instrument = InstrumentFor(form.OwnInstruments, name);
+  row.subItems.push_back(PriceCell(bid, instrument));
+  row.subItems.push_back(PriceCell(ask, instrument));
   const Ext askValue = ParseDecimal(ask);
   const Ext bidValue = ParseDecimal(bid);
   cell.clear();
   AppendFormatGeneral(cell, (askValue - bidValue).v);
   row.subItems.push_back(cell);
-  DecimalMark = '.';
-  CompleteQuoteRow(form, row, name, bid, ask, inputs);
+  UseDecimalPoint();
+  RecordQuote(form, name, bid, ask, bidValue.v);
 }
 
 void ParseQuotePage(TForm1& form, std::string_view page) {
@@ -64,15 +64,17 @@ void ParseQuotePage(TForm1& form, std::string_view page) {
   std::vector<TListItem>& items = form.ListView1.items;
   items.reserve(items.size() + page.size() / kMinEntryBytes);
 
-  QuoteInputs inputs(form);
   std::string cell;
-  for (bool found = matcher.Exec(); found; found = matcher.ExecNext()) {
-    const std::string_view name = Group(matcher, 1);
-    const std::string_view bid = Group(matcher, 2);
-    const std::string_view ask = Group(matcher, 3);
-
-    AppendQuoteRow(form, name, bid, ask, inputs, cell);
+  try {
+    for (bool found = matcher.Exec(); found; found = matcher.ExecNext()) {
+      AppendQuoteRow(form, Group(matcher, 1), Group(matcher, 2), Group(matcher, 3), cell);
+    }
+  } catch (const ConversionError&) {
+    // The rows before the one the page got wrong are shown with their figures all the same.
+    CompleteQuoteTable(form);
+    throw;
   }
+  CompleteQuoteTable(form);
 }
 
 }  // namespace tiramon::quotes

@@ -1,5 +1,5 @@
 // Reading the quote page: every entry of the page's quotes table becomes one row of the quote
-// table (pair, bid, ask, spread), completed by CompleteQuoteRow.
+// table (pair, bid, ask, spread); the rows are completed once the whole page is read.
 #pragma once
 
 #include <string>
@@ -16,14 +16,14 @@ inline constexpr std::string_view kQuoteRowPattern =
     R"re(<td class=\".*?\">(.*?)</td><td class=\".*?\">(.*?)</td>)re";
 
 // Appends the row of one pair to form.ListView1: its name, the bid and the ask as the table shows
-// them (a "0" appended), the spread, then the columns CompleteQuoteRow works out. `cell` is room
-// to build a text in, kept by the caller across rows. The row joins the table before its columns
-// are filled, so that a row cut short by an error is still there to see.
+// them, the spread; and records its quote (RecordQuote). `cell` is room to build a text in, kept
+// by the caller across rows. The row joins the table before its prices are read, so that a row
+// cut short by a price the conversion rejects is still there to see.
 void AppendQuoteRow(TForm1& form, std::string_view name, std::string_view bid, std::string_view ask,
-                    QuoteInputs& inputs, std::string& cell);
+                    std::string& cell);
 
-// Appends one row to form.ListView1 per entry, in page order. A price the conversion rejects or
-// an arithmetic error stops the parse with its error; the rows added so far stay.
+// Appends one row to form.ListView1 per entry, in page order, then completes the table. A price
+// the conversion rejects stops the parse with its error; the rows added so far stay, completed.
 void ParseQuotePage(TForm1& form, std::string_view page);
 
 }  // namespace tiramon::quotes

@@ -1,58 +1,109 @@
-// The derived columns of a quote row. Every figure is worked in extended precision with trapping
-// operators, in the order the formula is written, so that a zero lot, deposit or price stops the
-// refresh with the arithmetic error instead of writing an infinity into the table.
+// The derived columns of the quote table. Every figure comes from the trade engine's value of one
+// lot, at the row's bid, in dollars; the texts are those the table has always shown.
 #include "quotes/quote_table.h"
 
 #include <cmath>
 #include <string>
 
+#include "app/figure_texts.h"
+#include "app/market.h"
 #include "app/pairs.h"
 #include "support/checked.h"
 #include "support/numtext.h"
+#include "support/typed_number.h"
 
 namespace tiramon::quotes {
 
 namespace {
 
-constexpr long double kContractSize = 100000;
-constexpr long double kLeverages[] = {50, 100, 500, 1000, 2000};
+constexpr double kLeverages[] = {50, 100, 500, 1000, 2000};
+constexpr std::size_t kPriceCells = 3;  // bid, ask, spread
+constexpr int kPointsPerPip = 10;
+constexpr std::string_view kTableCurrency = "USD";
 
 bool Contains(std::string_view name, std::string_view part) {
   return name.find(part) != std::string_view::npos;
 }
 
-// "224.68 (0.4)": the margin, then how many such positions the deposit covers.
-void AppendMarginCell(QuoteInputs& inputs, TListItem& row, Ext margin) {
-  std::string& cell = inputs.Scratch();
-  cell.clear();
-  AppendFormatGeneral(cell, margin.v);
-  const Ext positions = inputs.Deposit() / margin;
+// How many positions of `margin` the deposit covers, rounded down to a tenth: 0.95 positions do
+// not make one.
+void AppendPositions(std::string& cell, long double deposit, long double margin) {
+  const long double positions = std::floor(deposit / margin * 10 + 1e-9L) / 10;
+  AppendFormatPattern(cell, "0.#", positions);
+}
+
+// "224.68 (0.4)": the margin to the cent, then how many such positions the deposit covers.
+void AppendMarginCell(TListItem& row, std::string& cell, long double deposit, long double margin) {
+  cell = MoneyText(margin);
   cell += " (";
-  AppendFormatPattern(cell, "0.#", positions.v);
+  AppendPositions(cell, deposit, margin);
   cell += ')';
   row.subItems.push_back(cell);
 }
 
-// Column 4 (the margin without leverage) and columns 5 to 9 (at each leverage). Each cell is
-// appended as soon as it is complete.
-void AppendMargins(QuoteInputs& inputs, TListItem& row, Ext withoutLeverage) {
-  std::string& cell = inputs.Scratch();
-  cell.clear();
-  AppendFormatGeneral(cell, withoutLeverage.v);
-  row.subItems.push_back(cell);
-  for (const long double leverage : kLeverages) {
-    AppendMarginCell(inputs, row, withoutLeverage / leverage);
+// Columns 4 to 10 of one row; nothing for an instrument the program does not know or cannot
+// value in dollars at this table's rates.
+void CompleteRow(const TForm1& form, TListItem& row, long double lot, long double deposit,
+                 std::string& cell) {
+  const std::optional<Instrument> instrument = InstrumentFor(form.OwnInstruments, row.caption);
+  if (!instrument) return;
+  LotValues ofLot;
+  try {
+    // A row cut short by a price its source got wrong has nothing to count with.
+    const auto bid = static_cast<double>(RowBid(row));
+    ofLot =
+        ValuesOfLot(*instrument, bid,
+                    RatesForTrade(form.TableRates, std::string(kTableCurrency), *instrument, bid));
+  } catch (const UserError&) {
+    return;
   }
+  row.subItems.push_back(MoneyText(lot * ofLot.value));
+  for (const double leverage : kLeverages) {
+    AppendMarginCell(row, cell, deposit, MarginOf(*instrument, ofLot.value, lot, leverage));
+  }
+  // A pip is ten points, in cents; the value passes through a double before it is rounded, as
+  // every stored figure does.
+  const long double pip = lot * kPointsPerPip * ofLot.point;
+  row.subItems.push_back(FormatGeneral(Round2(pip)));
 }
 
-// The pip value passes through a double before it is rounded, as every stored figure does; the
-// extended value can sit a hair below a tie that the double lands on.
-void AppendPipValue(TListItem& row, Ext value) {
-  row.subItems.push_back(FormatGeneral(RoundToPlaces(StoreDouble(value), 2)));
+std::optional<long double> LotOrDeposit(const TForm1& form, const TEdit* deposit) {
+  const std::string& text = deposit ? deposit->text : form.edit_lot.text;
+  const std::optional<double> value = ReadTypedNumber(text);
+  if (!value) return std::nullopt;
+  if (deposit ? !(*value >= 0) : !(*value > 0 && *value <= kMaxLots)) return std::nullopt;
+  return *value;
 }
 
-void RecordReferencesAndSelection(TForm1& form, std::string_view name, std::string_view bid,
-                                  std::string_view ask) {
+}  // namespace
+
+std::string PriceCell(std::string_view price, const std::optional<Instrument>& instrument) {
+  std::string cell(price);
+  // A text that is no plain decimal is shown as the source gave it, with the pipette's "0".
+  const bool plain = !price.empty() &&
+                     price.find_first_not_of("0123456789.") == std::string::npos &&
+                     price.find('.') == price.rfind('.') && price != ".";
+  if (!plain) return cell.append("0");
+  const std::size_t point = cell.find('.');
+  // Without the decimals of a known instrument, one more than the source gave.
+  if (!instrument) return point == std::string::npos ? cell.append(".0") : cell.append("0");
+  const int decimals = point == std::string::npos ? 0 : static_cast<int>(cell.size() - point - 1);
+  const int wanted = PriceDecimals(*instrument);
+  if (decimals >= wanted) return cell;
+  if (point == std::string::npos) cell += '.';
+  return cell.append(static_cast<std::size_t>(wanted - decimals), '0');
+}
+
+long double RowBid(const TListItem& row) {
+  return ParseDecimal(row.subItems.empty() ? std::string_view() : row.subItems[0]);
+}
+
+long double RowAsk(const TListItem& row) {
+  return ParseDecimal(row.subItems.size() < 2 ? std::string_view() : row.subItems[1]);
+}
+
+void RecordQuote(TForm1& form, std::string_view name, std::string_view bid, std::string_view ask,
+                 long double bidValue) {
   for (const pairs::ReferencePair& pair : pairs::kReferencePairs) {
     if (Contains(name, pair.name)) form.*pair.bid = std::string(bid);
   }
@@ -66,69 +117,38 @@ void RecordReferencesAndSelection(TForm1& form, std::string_view name, std::stri
     form.RadioButton_Buy.caption = "Покупка (ask): " + std::string(ask);
     form.RadioButton_sell.caption = "Продажа (bid): " + std::string(bid);
   }
+  form.TableRates.Add(name, bidValue);
 }
 
-// EUR/USD and the like: the margin follows the price, one pip of a lot is worth $10.
-void CompleteQuotedInDollars(QuoteInputs& inputs, TListItem& row, std::string_view bid) {
-  const Ext base = Ext(ParseDecimal(bid)) * kContractSize;
-  AppendMargins(inputs, row, inputs.Lot() * base);
-  std::optional<std::string>& cell = inputs.DollarPipCell();
-  if (!cell) {
-    const Ext pips = inputs.Lot() * 10;
-    cell = FormatGeneral(std::nearbyint(pips.v));  // ties to even
+void ClearQuoteTable(TForm1& form) {
+  form.ListView1.items.clear();
+  form.ListView1.selectedIndex = -1;
+  form.TableRates.Clear();
+}
+
+void CompleteQuoteTable(TForm1& form) {
+  if (form.ListView1.columns.size() > 4) {
+    form.ListView1.columns[4].caption = Column4Caption(form.edit_lot.text);
   }
-  row.subItems.push_back(*cell);
-}
-
-// USD/JPY and the like: a lot is 100000 dollars; the pip value is converted back to dollars.
-void CompleteDollarBased(QuoteInputs& inputs, TListItem& row, std::string_view name,
-                         std::string_view bid) {
-  AppendMargins(inputs, row, inputs.Lot() * kContractSize);
-  for (const std::string_view quote : pairs::kPipQuotedCurrencies) {
-    if (Contains(name, quote)) {
-      // A pip is ten points of the quote currency's point size.
-      const Ext perLot = inputs.Lot() * (10 * pairs::QuoteUnitsPerPointOfLot(quote));
-      AppendPipValue(row, perLot / Ext(ParseDecimal(bid)));
-    }
+  for (TListItem& row : form.ListView1.items) row.subItems.truncate(kPriceCells);
+  const std::optional<long double> lot = LotOrDeposit(form, nullptr);
+  const std::optional<long double> deposit = LotOrDeposit(form, &form.Edit8);
+  form.Label_TableNote.caption.clear();
+  if (!lot) {
+    form.Label_TableNote.caption =
+        "Размер позиции: «" + form.edit_lot.text + "» — введите лот больше нуля, например 0.1.";
+    return;
   }
-}
-
-// EUR/GBP and the like: valued through the dollar rate of the base currency.
-void CompleteCross(const TForm1& form, QuoteInputs& inputs, TListItem& row, std::string_view name,
-                   std::string_view bid) {
-  const pairs::CrossBase* base = pairs::BaseOf(name);
-  if (base == nullptr) return;
-  const Ext reference = pairs::DollarsPerBaseUnit(form, *base);
-  AppendMargins(inputs, row, reference * kContractSize * inputs.Lot());
-  const Ext pips = inputs.Lot() * (10 * pairs::QuoteUnitsPerPointOfLot(name));
-  const Ext inQuote = reference * pips;
-  AppendPipValue(row, inQuote / Ext(ParseDecimal(bid)));
-}
-
-}  // namespace
-
-Ext QuoteInputs::Lot() {
-  if (!lot_) lot_ = ParseDecimal(form_.edit_lot.text);
-  return *lot_;
-}
-
-Ext QuoteInputs::Deposit() {
-  if (!deposit_) deposit_ = ParseDecimal(form_.Edit8.text);
-  return *deposit_;
-}
-
-void CompleteQuoteRow(TForm1& form, TListItem& row, std::string_view name, std::string_view bid,
-                      std::string_view ask, QuoteInputs& inputs) {
-  RecordReferencesAndSelection(form, name, bid, ask);
-  if (pairs::QuotedInDollars(name)) CompleteQuotedInDollars(inputs, row, bid);
-  if (pairs::DollarBased(name)) CompleteDollarBased(inputs, row, name, bid);
-  if (pairs::Cross(name)) CompleteCross(form, inputs, row, name, bid);
-}
-
-void CompleteQuoteRow(TForm1& form, TListItem& row, std::string_view name, std::string_view bid,
-                      std::string_view ask) {
-  QuoteInputs inputs(form);
-  CompleteQuoteRow(form, row, name, bid, ask, inputs);
+  if (!deposit) {
+    form.Label_TableNote.caption =
+        "Депозит: «" + form.Edit8.text + "» — введите сумму в долларах, например 100.";
+    return;
+  }
+  std::string cell;
+  for (TListItem& row : form.ListView1.items) {
+    if (row.subItems.size() < kPriceCells) continue;
+    CompleteRow(form, row, *lot, *deposit, cell);
+  }
 }
 
 std::string Column4Caption(std::string_view lotText) {
@@ -136,3 +156,9 @@ std::string Column4Caption(std::string_view lotText) {
 }
 
 }  // namespace tiramon::quotes
+
+namespace tiramon {
+
+void TForm1::edit_lotChange() { quotes::CompleteQuoteTable(*this); }
+
+}  // namespace tiramon

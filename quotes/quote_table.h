@@ -1,46 +1,40 @@
-// Completing the quote table: each row the page parser adds gets its margins, positions and pip
-// value here, and the rows of the dollar pairs keep the reference bids and the selection current.
+// The quote table: each row's prices as the table shows them, the reference bids and the
+// selection the rows keep current, the rates the rows give, and the derived columns (margins,
+// positions, pip value) worked out by the trade engine once the whole table is read.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "app/trade.h"
 #include "app/unit1.h"
-#include "support/checked.h"
 
 namespace tiramon::quotes {
 
-// The lot and the deposit as the row formulas read them. Each text is converted at its first use,
-// so a text the conversion rejects stops the refresh at the first formula that needs it, with its
-// message; the rows after it reuse the figure, since neither text can change while a page is read
-// (converting them again for every cell was a tenth of a large page's refresh).
-class QuoteInputs {
- public:
-  explicit QuoteInputs(const TForm1& form) : form_(form) {}
-  Ext Lot();
-  Ext Deposit();
-  std::string& Scratch() { return scratch_; }  // room to build one cell in
-  // Column 10 of a pair quoted in dollars depends on the lot alone: worked out once.
-  std::optional<std::string>& DollarPipCell() { return dollarPipCell_; }
+// A price as the table shows it: as the source gave it, with the decimals the instrument's prices
+// have where the text has fewer ("1.1234" → "1.12340", "150" → "150.000"); never shortened.
+std::string PriceCell(std::string_view price, const std::optional<Instrument>& instrument);
 
- private:
-  const TForm1& form_;
-  std::optional<Ext> lot_;
-  std::optional<Ext> deposit_;
-  std::string scratch_;
-  std::optional<std::string> dollarPipCell_;
-};
+// A row's bid and ask as values, read from its cells (a cell shows the source's price, so it
+// reads back as the same number). Throws ConversionError for a row without them.
+long double RowBid(const TListItem& row);
+long double RowAsk(const TListItem& row);
 
-// Appends columns 4 to 10 of a row that has its name, bid, ask and spread, as far as the pair
-// calls for them, and updates the reference bids and the selection of the form. `row` must be
-// the row as it sits in form.ListView1.items, so that a row cut short by an error stays in the
-// table with the columns written before it. Throws ConversionError and FloatError.
-void CompleteQuoteRow(TForm1& form, TListItem& row, std::string_view name, std::string_view bid,
-                      std::string_view ask, QuoteInputs& inputs);
-// The same for a single row, with the lot and deposit converted afresh.
-void CompleteQuoteRow(TForm1& form, TListItem& row, std::string_view name, std::string_view bid,
-                      std::string_view ask);
+// What one row of a source does besides its cells: the reference bid of a dollar pair, the
+// selection's prices and the direction captions, and the row's rate (`bidValue`, the bid read)
+// for the table's crosses.
+void RecordQuote(TForm1& form, std::string_view name, std::string_view bid, std::string_view ask,
+                 long double bidValue);
+
+// Empties the table and the rates its rows gave, before a source fills it again.
+void ClearQuoteTable(TForm1& form);
+
+// Columns 4 to 10 of every row, from the prices in the rows and the rates of this table, so a
+// cross is valued at the dollar rate of its own page whatever the page's order. The lot and the
+// deposit are those under the table; when either cannot be used the rows keep their first four
+// columns and Label_TableNote says which box is wrong. The caption of column 4 follows the lot.
+void CompleteQuoteTable(TForm1& form);
 
 // Header of column 4 for the lot text as typed: "0.1" gives "0.1 лот (без плеча)".
 std::string Column4Caption(std::string_view lotText);

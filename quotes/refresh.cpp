@@ -272,8 +272,7 @@ void TForm1::Button9Click() {
   if (ListView1.columns.size() > 4) {
     ListView1.columns[4].caption = quotes::Column4Caption(edit_lot.text);
   }
-  ListView1.items.clear();
-  ListView1.selectedIndex = -1;
+  quotes::ClearQuoteTable(*this);
   // Nothing said of the old rows holds for an empty table.
   Prices = PriceOrigin{};
   ShowPriceOrigin();

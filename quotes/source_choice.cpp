@@ -42,9 +42,8 @@ void TForm1::ComboBox_SourceChange() {
   const QuoteSource chosen = kQuoteSourceOrder[index];
   if (chosen == environment.quoteSource) return;
   environment.quoteSource = chosen;
-  StoreSettings();
+  SettingsChanged = true;
   Button9Click();
-  ListView1Click();
 }
 
 void TForm1::Button_SaveUrlsClick() {
@@ -55,11 +54,10 @@ void TForm1::Button_SaveUrlsClick() {
   Edit_QuotesUrl.text = quotesUrl;
   environment.statusUrl = statusUrl;
   environment.quotesUrl = quotesUrl;
-  StoreSettings();
+  SettingsChanged = true;
   ShowPriceOrigin();
   if (environment.quoteSource != QuoteSource::Page) return;
   Button9Click();
-  ListView1Click();
 }
 
 }  // namespace tiramon

@@ -14,6 +14,7 @@
 #include "app/assistant_trade.h"
 #include "app/input_rules.h"
 #include "support/errors.h"
+#include "support/typed_number.h"
 
 namespace tiramon {
 namespace simulators {
@@ -112,7 +113,7 @@ RiskInputs ReadRiskInputs(TForm1& form) {
       {form.RiskSeed, "RiskSeed", "Зерно генератора", seed, 1},
   };
   for (const Field& field : fields) {
-    const std::optional<double> value = ReadBoxNumber(field.edit.text);
+    const std::optional<double> value = ReadTypedNumber(field.edit.text);
     if (!value) {
       RefuseField(
           form, field.control,

@@ -15,6 +15,9 @@ namespace tiramon {
 extern char DecimalMark;
 extern char ThousandsMark;
 
+// The mark every number text of the program uses once it runs: the point. One home for it, so the
+// first show, the page parser and the trader's own prices cannot disagree.
+inline void UseDecimalPoint() { DecimalMark = '.'; }
 // Reads the separators of the user's locale into DecimalMark and ThousandsMark.
 void LoadLocaleMarks();
 

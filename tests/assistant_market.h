@@ -1,5 +1,6 @@
 // A window model prepared for the assistant's tests: a quote table with one row per kind of
-// pair, the reference bids, and stale texts in every output so a test sees what a run rewrote.
+// pair and the rates its rows give, and stale texts in every output so a test sees what a run
+// rewrote.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -27,7 +28,7 @@ inline const std::vector<Quote>& Quotes() {
       {"USD/CAD", "1.25", "1.2502"},   {"USD/MXN", "17.1", "17.2"},
       {"USD/CNY", "7.1", "7.2"},       {"EUR/GBP", "0.8512", "0.8514"},
       {"EUR/JPY", "130.50", "130.53"}, {"CHF/JPY", "160.2", "160.25"},
-      {"SGD/JPY", "80", "80.02"},
+      {"SGD/JPY", "80", "80.02"},      {"TRY/SEK", "1.23", "1.2302"},
   };
   return quotes;
 }
@@ -52,18 +53,12 @@ inline void PercentMode(TForm1& form) {
   form.RadioButton9.checked = true;
 }
 
-// Stale outputs are numbers where a later stage reads them back, so a run that keeps them can
-// still go on.
+// The rows as a source leaves them, with the rates they give; stale outputs everywhere else.
 inline void FillMarket(TForm1& form) {
   for (const Quote& quote : Quotes()) {
     form.ListView1.items.push_back(TListItem{quote.pair, {quote.bid, quote.ask, "0.0002"}});
+    form.TableRates.Add(quote.pair, ParseDecimal(quote.bid));
   }
-  form.RefBid_EURUSD = "1.1234";
-  form.RefBid_GBPUSD = "1.25";
-  form.RefBid_AUDUSD = "0.65";
-  form.RefBid_NZDUSD = "0.6";
-  form.RefBid_USDCHF = "0.9123";
-  form.RefBid_USDCAD = "1.25";
   form.Zalog.caption = "77";
   form.Punkt.caption = "0.77";
   form.Label_Profit.caption = "old profit";

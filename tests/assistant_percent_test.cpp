@@ -1,6 +1,6 @@
 // The assistant with the risk given in percent of the deposit: the lot from the margin and from
-// the stop, the figures computed from the lot as printed, the risk warning, and the outputs that
-// this mode leaves as an earlier run wrote them.
+// the stop, each rounded down to the lot step so neither risks more than asked, every figure of
+// the run counted for the lot shown, and the risk warning.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -15,7 +15,7 @@ namespace {
 class AssistantPercent : public AssistantTest {};
 
 struct Sized {
-  const char* procLot;  // after the final shortening
+  const char* procLot;
   const char* procLot2;
   const char* zalog;
   const char* punkt;
@@ -25,12 +25,6 @@ struct Sized {
   const char* stop;  // the price levels, which do not depend on the lot
   const char* take;
 };
-
-// A percent-mode run that ends before the price levels leaves both price boxes empty.
-void PickedAndEnded(Outputs& o, const std::string& pair) {
-  Picked(o, pair);
-  o.stopPrice = o.takePrice = "";
-}
 
 void PercentRun(Outputs& o, const std::string& pair, const Sized& s) {
   Picked(o, pair);
@@ -45,8 +39,8 @@ void PercentRun(Outputs& o, const std::string& pair, const Sized& s) {
   o.lossCount = s.count;
 }
 
-// Risk 90 warns; the ratio, take profit 500 over stop loss 150, is computed afresh in percent
-// mode too, 3.3 whatever a lots-mode run left, so it turns its label green and does not warn.
+// Risk 90 warns; the ratio, take profit 500 over stop loss 150, is 3.3 whatever an earlier run
+// left, so it turns its label green and does not warn.
 void RiskWarningAndGoodRatio(Outputs& o) {
   o.memo = {kRiskTooHigh};
   o.memoColour = colors::Red;
@@ -63,16 +57,18 @@ std::function<void(TForm1&)> PercentOn(const char* pair) {
   };
 }
 
+// EUR/USD bought at 1.1002: one lot's margin 110020 ÷ 500 = 220.04, so 90 % of $100 is 0.409
+// lots, down to 0.4, whose margin is $88.016 and whose point is $0.40; $200 at the take profit,
+// $60 at the stop, 100 ÷ 60 = 1.67 times. From the stop, $90 ÷ 150 points ÷ $1 = 0.6.
+const Sized kEurUsd = {
+    "0.4",     "0.6",    "88.02", "0.40", "200$ или 200%", "60$ или 60%", "можно ошибится 1.67 раз",
+    "1.09870", "1.10520"};
+
 TEST_F(AssistantPercent, PairsOfEveryKind) {
   CheckRuns({
       {"EUR/USD", PercentOn("EUR/USD"),
        [](Outputs& o) {
-         // Bought at 1.1002: one lot's margin 110020 ÷ 500 = 220.04, so the lot is 90 ÷ 220.04 =
-         // 0.409016..., its margin 90.0 and its point $0.409; from the stop, $90 ÷ 150 points
-         // ÷ $1 a point of a lot = 0.6. Levels 1.1002 − 0.0015 and 1.1002 + 0.005.
-         PercentRun(o, "EUR/USD",
-                    {"0.41", "0.6", "90.0", "0.409", "204.5$ или 204.5%", "61.35$ или 61.35%",
-                     "можно ошибится 1.63 раз", "1.09870", "1.10520"});
+         PercentRun(o, "EUR/USD", kEurUsd);
          RiskWarningAndGoodRatio(o);
        }},
       {"EUR/USD at risk 70 with a good ratio warns of nothing, and shows the ratio",
@@ -82,54 +78,58 @@ TEST_F(AssistantPercent, PairsOfEveryKind) {
          f.Soot.caption = "0";  // as the window starts: no lots-mode run has set it
        },
        [](Outputs& o) {
-         // 70 ÷ 220.04 = 0.318, 70 ÷ 150 = 0.47; the ratio 500 ÷ 150 = 3.3 turns its label green.
+         // 70 ÷ 220.04 = 0.318 → 0.31, margin 0.31 × 220.04 = 68.21; 70 ÷ 150 = 0.467 → 0.46;
+         // 0.31 lot: $155 and $46.5, 100 ÷ 46.5 = 2.15.
          PercentRun(o, "EUR/USD",
-                    {"0.32", "0.47", "70.0", "0.318", "159$ или 159%", "47.7$ или 47.7%",
-                     "можно ошибится 2.1 раз", "1.09870", "1.10520"});
+                    {"0.31", "0.46", "68.21", "0.31", "155$ или 155%", "46.5$ или 46.5%",
+                     "можно ошибится 2.15 раз", "1.09870", "1.10520"});
          o.ratio = "3.3";
          o.label34Colour = colors::Green;
        }},
-      {"USD/JPY: 0.6 lot of $1 a point is 0.9 lot of ¥100 ÷ 150.02", PercentOn("USD/JPY"),
+      {"USD/JPY: a lot's margin is $200 at any price", PercentOn("USD/JPY"),
        [](Outputs& o) {
-         // 0.6 ÷ (100 ÷ 150.02) = 0.90012; point 0.45 × ¥100 ÷ 150.02 = $0.29996.
+         // 90 ÷ 200 = 0.45 lot; a point ¥45 ÷ 150.02 = $0.29996 → 0.3; $149.98 and $44.99,
+         // 100 ÷ 44.994 = 2.22. From the stop 90 ÷ (150 × 100 ÷ 150.02) = 0.90012 → 0.9.
          PercentRun(o, "USD/JPY",
-                    {"0.45", "0.9", "90.0", "0.3", "150$ или 150%", "45$ или 45%",
+                    {"0.45", "0.9", "90", "0.3", "149.98$ или 149.98%", "44.99$ или 44.99%",
                      "можно ошибится 2.22 раз", "149.87000", "150.52000"});
          RiskWarningAndGoodRatio(o);
        }},
-      {"USD/CHF: 0.6 ÷ (1 ÷ 0.9125)", PercentOn("USD/CHF"),
+      {"USD/CHF", PercentOn("USD/CHF"),
        [](Outputs& o) {
-         // 0.6 × 0.9125 = 0.5475; point 0.45 ÷ 0.9125 = $0.493.
+         // 0.45 lot: a point 0.45 ÷ 0.9125 = $0.49315 → 0.49; $246.58 and $73.97, 100 ÷ 73.97 =
+         // 1.35. From the stop 90 × 0.9125 ÷ 150 = 0.5475 → 0.54.
          PercentRun(o, "USD/CHF",
-                    {"0.45", "0.55", "90.0", "0.49", "245$ или 245%", "73.5$ или 73.5%",
-                     "можно ошибится 1.36 раз", "0.91100", "0.91750"});
+                    {"0.45", "0.54", "90", "0.49", "246.58$ или 246.58%", "73.97$ или 73.97%",
+                     "можно ошибится 1.35 раз", "0.91100", "0.91750"});
          RiskWarningAndGoodRatio(o);
        }},
-      {"USD/CAD: 0.6 ÷ (1 ÷ 1.2502)", PercentOn("USD/CAD"),
+      {"USD/CAD", PercentOn("USD/CAD"),
        [](Outputs& o) {
-         // 0.6 × 1.2502 = 0.75012; point 0.45 ÷ 1.2502 = $0.36.
+         // A point 0.45 ÷ 1.2502 = $0.35994 → 0.36; $179.97 and $53.99, 100 ÷ 53.991 = 1.85.
+         // From the stop 90 × 1.2502 ÷ 150 = 0.75012 → 0.75.
          PercentRun(o, "USD/CAD",
-                    {"0.45", "0.75", "90.0", "0.36", "180$ или 180%", "54$ или 54%",
+                    {"0.45", "0.75", "90", "0.36", "179.97$ или 179.97%", "53.99$ или 53.99%",
                      "можно ошибится 1.85 раз", "1.24870", "1.25520"});
          RiskWarningAndGoodRatio(o);
        }},
-      {"EUR/GBP: 0.6 ÷ (1.1234 ÷ 0.8514)", PercentOn("EUR/GBP"),
+      {"EUR/GBP through the table's EUR/USD", PercentOn("EUR/GBP"),
        [](Outputs& o) {
+         // A lot's margin 110000 ÷ 500 = 220: 90 ÷ 220 = 0.409 → 0.4, margin 88; a point
+         // 0.4 × 1.1 ÷ 0.8514 = $0.5168 → 0.52; $258.40 and $77.52, 100 ÷ 77.52 = 1.29. From
+         // the stop 90 ÷ (150 × 1.1 ÷ 0.8514) = 0.4644 → 0.46.
          PercentRun(o, "EUR/GBP",
-                    // 90 ÷ 224.68 = 0.4006 lot × £1 a point × 1.1234 $/€ ÷ 0.8514 £/€ = $0.529;
-                    // from the stop 0.6 ÷ (1.1234 ÷ 0.8514) = 0.4547.
-                    {"0.4", "0.45", "90", "0.53", "265$ или 265%", "79.5$ или 79.5%",
-                     "можно ошибится 1.26 раз", "0.84990", "0.85640"});
+                    {"0.4", "0.46", "88", "0.52", "258.4$ или 258.4%", "77.52$ или 77.52%",
+                     "можно ошибится 1.29 раз", "0.84990", "0.85640"});
          RiskWarningAndGoodRatio(o);
        }},
       {"CHF/JPY: a franc is $1.09613, 1 ÷ 0.9123 to five decimals", PercentOn("CHF/JPY"),
        [](Outputs& o) {
-         // One lot's margin 109613 ÷ 500 = 219.226: lot 90 ÷ 219.226 = 0.41053..., its point
-         // ¥100 × 0.41053 ÷ 160.25 × 1.09613 = $0.2808; from the stop 0.6 ÷ (100 ÷ 160.25 ×
-         // 1.09613) = 0.8772. The margin of the lot as printed to 15 digits, in the general
-         // form crosses are shown in, falls a hair short of 90.
+         // One lot's margin 109613 ÷ 500 = 219.226: 90 ÷ 219.226 = 0.4105 → 0.41, margin
+         // 89.88; a point ¥41 ÷ 160.25 × 1.09613 = $0.28044 → 0.28; $140.22 and $42.07, 100 ÷
+         // 42.067 = 2.38. From the stop 90 ÷ (150 × 100 ÷ 160.25 × 1.09613) = 0.877 → 0.87.
          PercentRun(o, "CHF/JPY",
-                    {"0.41", "0.88", "89.9999999999999", "0.28", "140$ или 140%", "42$ или 42%",
+                    {"0.41", "0.87", "89.88", "0.28", "140.22$ или 140.22%", "42.07$ или 42.07%",
                      "можно ошибится 2.38 раз", "160.10000", "160.75000"});
          RiskWarningAndGoodRatio(o);
        }},
@@ -140,10 +140,10 @@ TEST_F(AssistantPercent, PairsOfEveryKind) {
          f.Soot.caption = "2";
        },
        [](Outputs& o) {
-         // 600 ÷ 150 = 4, not the 2 a lots-mode run left.
+         // 600 ÷ 150 = 4, not the 2 a lots-mode run left; 0.4 lot wins $240.
          PercentRun(o, "EUR/USD",
-                    {"0.41", "0.6", "90.0", "0.409", "245.4$ или 245.4%", "61.35$ или 61.35%",
-                     "можно ошибится 1.63 раз", "1.09870", "1.10620"});
+                    {"0.4", "0.6", "88.02", "0.40", "240$ или 240%", "60$ или 60%",
+                     "можно ошибится 1.67 раз", "1.09870", "1.10620"});
          RiskWarningAndGoodRatio(o);
          o.ratio = "4";
        }},
@@ -156,10 +156,10 @@ TEST_F(AssistantPercent, PairsOfEveryKind) {
          f.Label34.fontColor = colors::Green;
        },
        [](Outputs& o) {
-         // 300 ÷ 150 = 2: below 3, so the label turns red and the box warns.
+         // 300 ÷ 150 = 2: below 3, so the label turns red and the box warns; 0.31 lot wins $93.
          PercentRun(o, "EUR/USD",
-                    {"0.32", "0.47", "70.0", "0.318", "95.4$ или 95.4%", "47.7$ или 47.7%",
-                     "можно ошибится 2.1 раз", "1.09870", "1.10320"});
+                    {"0.31", "0.46", "68.21", "0.31", "93$ или 93%", "46.5$ или 46.5%",
+                     "можно ошибится 2.15 раз", "1.09870", "1.10320"});
          o.ratio = "2";
          o.memo = {kRatioTooLow};
          o.memoColour = o.label34Colour = colors::Red;
@@ -167,89 +167,122 @@ TEST_F(AssistantPercent, PairsOfEveryKind) {
   });
 }
 
-TEST_F(AssistantPercent, RunsThatEndEarly) {
+TEST_F(AssistantPercent, SmallRisksAndMissingStops) {
   CheckRuns({
-      {"USD/CNY at 0.015 lot: point value 0 ends the run at the loss count",
+      {"USD/CNY at 3 %: the lot and every figure of it",
        [](TForm1& f) {
          PercentOn("USD/CNY")(f);
          f.ComboBox_LotProc.text = "3";
          f.Punkt.caption = "9";
        },
        [](Outputs& o) {
-         PickedAndEnded(o, "USD/CNY");
-         o.procLot = "0.015";   // not shortened: the run never reached the end
-         o.procLot2 = "0.144";  // 3 % of 100 over 150 points of 1 ÷ 7.2 dollars (the ask)
-         o.zalog = "3.0";
-         o.punkt = "0";
-         o.profit = o.loss = "0$ или 0%";
+         // 3 ÷ 200 = 0.015 lot, down to 0.01, not up to 0.02: margin $2, a point 0.01 ÷ 7.2 =
+         // $0.0013889 → 0.00139, $0.69 and $0.21, 100 ÷ 0.2083 = 480. From the stop 3 × 7.2 ÷
+         // 150 = 0.144 → 0.14.
+         PercentRun(o, "USD/CNY",
+                    {"0.01", "0.14", "2", "0.00139", "0.69$ или 0.69%", "0.21$ или 0.21%",
+                     "можно ошибится 480.0 раз", "7.19850", "7.20500"});
+         o.ratio = "3.3";
+         o.label34Colour = colors::Green;
        }},
-      {"stop loss 0 for a dollar-quoted pair ends at the lot from the stop",
+      {"a risk that buys less than the smallest lot says so",
+       [](TForm1& f) {
+         PercentOn("EUR/USD")(f);
+         f.ComboBox_LotProc.text = "2";
+         f.ComboBox_los.text = "400";
+       },
+       [](Outputs& o) {
+         // 2 % of $100 is $2: 2 ÷ 220.04 = 0.009 and 2 ÷ 400 = 0.005 lots, both below 0.01, so
+         // both are 0 and the trade has no money at stake. The stop 1.1002 − 0.004; the ratio
+         // 500 ÷ 400 = 1.25, shown 1.3.
+         PercentRun(o, "EUR/USD",
+                    {"0", "0", "0", "0", "0$ или 0%", "0$ или 0%", "", "1.09620", "1.10520"});
+         o.memo = {"Лот от маржи 0: риска не хватает даже на 0.01 лота.",
+                   "Лот от стопа 0: риска не хватает даже на 0.01 лота."};
+         o.memoColour = colors::Red;
+         o.ratio = "1.3";
+         o.memo.push_back(kRatioTooLow);
+         o.label34Colour = colors::Red;
+       }},
+      {"stop loss 0: no lot from the stop, no loss, no stop level",
        [](TForm1& f) {
          PercentOn("EUR/USD")(f);
          f.ComboBox_los.text = "0";
        },
        [](Outputs& o) {
-         PickedAndEnded(o, "EUR/USD");
-         o.procLot = "0.409016542446828";  // 90 ÷ (1.1002 × 100000 ÷ 500)
+         PercentRun(o, "EUR/USD",
+                    {"0.4", "", "88.02", "0.40", "200$ или 200%", "0$ или 0%", "", "", "1.10520"});
+         o.memo = {kRiskTooHigh, kRatioTooLow};
+         o.memoColour = o.label34Colour = colors::Red;
+         o.ratio = "0";
        }},
-      {"stop loss 0 for a dollar-based pair ends at the lot from the stop too",
+      {"stop loss 0 for a dollar-based pair",
        [](TForm1& f) {
          PercentOn("USD/JPY")(f);
          f.ComboBox_los.text = "0";
        },
        [](Outputs& o) {
-         PickedAndEnded(o, "USD/JPY");
-         o.procLot = "0.45";
-         o.zalog = "90.0";
-         o.punkt = "0.3";
+         PercentRun(
+             o, "USD/JPY",
+             {"0.45", "", "90", "0.3", "149.98$ или 149.98%", "0$ или 0%", "", "", "150.52000"});
+         o.memo = {kRiskTooHigh, kRatioTooLow};
+         o.memoColour = o.label34Colour = colors::Red;
+         o.ratio = "0";
        }},
-      {"leverage 0 ends before any lot is written",
+      {"leverage 0 leaves no lot to copy",
        [](TForm1& f) {
          PercentOn("EUR/USD")(f);
          f.ComboBox_Plecho.text = "0";
        },
-       [](Outputs& o) { PickedAndEnded(o, "EUR/USD"); }},
-      {"a bad text typed into the lot box is overwritten first",
+       [](Outputs& o) {
+         Picked(o, "EUR/USD");
+         o.zalog = o.punkt = o.profit = o.loss = o.ratio = "—";
+         o.lossCount = o.stopPrice = o.takePrice = o.procLot = o.procLot2 = "";
+         o.memo = {"Плечо должно быть от 1 до 10000."};
+         o.memoColour = colors::Red;
+       }},
+      {"a bad text typed into the lot box is overwritten",
        [](TForm1& f) {
          PercentOn("EUR/USD")(f);
          f.Edit_ProcLot.text = "abc";
        },
        [](Outputs& o) {
-         PercentRun(o, "EUR/USD",
-                    {"0.41", "0.6", "90.0", "0.409", "204.5$ или 204.5%", "61.35$ или 61.35%",
-                     "можно ошибится 1.63 раз", "1.09870", "1.10520"});
+         PercentRun(o, "EUR/USD", kEurUsd);
          RiskWarningAndGoodRatio(o);
        }},
   });
 }
 
-TEST_F(AssistantPercent, TheLotIsWrittenInFullBeforeItIsShortened) {
+// A lot is rounded down to the step, never up: sold at 1.1, 90 ÷ 220 = 0.409 is 0.4 (not 0.41),
+// and the margin and point are those of 0.4 lot, not of 0.409.
+TEST_F(AssistantPercent, TheLotShownIsTheLotCounted) {
   TForm1 form = MarketForm();
   Select(form, "EUR/USD");
   PercentMode(form);
-  Sell(form);  // sold at the bid
-  const std::string price = assistant::PickUpPair(form);
-  ASSERT_EQ(price, "1.1");
-
-  assistant::SizeByPercent(form, price);
-  EXPECT_EQ(form.Edit_ProcLot.text, "0.409090909090909");
+  Sell(form);
+  form.ListView1Click();
+  EXPECT_EQ(form.Edit_ProcLot.text, "0.4");
   EXPECT_EQ(form.Edit_ProcLot2.text, "0.6");
-  EXPECT_EQ(form.Zalog.caption, "90.0");
-  EXPECT_EQ(form.Punkt.caption, "0.409");
-
-  assistant::FormatLotBoxes(form);
-  EXPECT_EQ(form.Edit_ProcLot.text, "0.41");
-  EXPECT_EQ(form.Edit_ProcLot2.text, "0.6");
+  EXPECT_EQ(form.Zalog.caption, "88");
+  EXPECT_EQ(form.Punkt.caption, "0.40");
+  ASSERT_TRUE(form.AssistantFigures.has_value());
+  EXPECT_EQ(form.AssistantFigures->figures.lots, 0.4);
 }
 
-// The margin of one lot is kept as a double: 90 / 100.58 ends in ...811, but divided by the
-// double just below 100.58 it ends in ...812.
-TEST_F(AssistantPercent, TheOneLotMarginIsADouble) {
+// With a finer lot step the lots keep its decimals: 90 ÷ 100.58 = 0.8948 lots of NZD/USD at
+// 0.5029 is 0.894 at a step of 0.001, 0.89 without one.
+TEST_F(AssistantPercent, TheLotKeepsTheDecimalsOfTheStep) {
   TForm1 form = MarketForm();
-  form.Label_Valuta.caption = "NZD/USD";
+  form.Label_Valuta.caption = form.SelectedPair = "NZD/USD";
+  form.SelectedBid = form.SelectedAsk = "0.5029";
   PercentMode(form);
-  assistant::SizeByPercent(form, "0.5029");
-  EXPECT_EQ(form.Edit_ProcLot.text, "0.894810101411812");
+  form.ListView1Click();
+  EXPECT_EQ(form.Edit_ProcLot.text, "0.89");
+  form.Broker.lotStep = 0.001;
+  form.ListView1Click();
+  EXPECT_EQ(form.Edit_ProcLot.text, "0.894");
+  // 0.894 × 100.58 = 89.92 of margin, within the 90 asked.
+  EXPECT_EQ(form.Zalog.caption, "89.92");
 }
 
 // Only lots mode resets the warnings colour, so a red box stays red while percent mode is on,
@@ -281,16 +314,18 @@ TEST_F(AssistantPercent, ColoursCarryOverBetweenRuns) {
   EXPECT_EQ(form.Label42.fontColor, colors::Gray);
 }
 
-TEST_F(AssistantPercent, NeitherModeCheckedOnlyChecksTheRatio) {
+TEST_F(AssistantPercent, NeitherModeCheckedSaysSo) {
   TForm1 form = MarketForm();
   Select(form, "EUR/USD");
   form.RadioButton11.checked = false;
   form.Edit_ProcLot.text = "0.409090909090909";
   Outputs expected = Snapshot(form);
   Picked(expected, "EUR/USD");
-  expected.procLot = "0.41";
-  expected.memo = {kRatioTooLow};
-  expected.memoColour = expected.label34Colour = colors::Red;
+  expected.zalog = expected.punkt = expected.profit = expected.loss = expected.ratio = "—";
+  expected.lossCount = expected.stopPrice = expected.takePrice = "";
+  expected.procLot = expected.procLot2 = "";
+  expected.memo = {"Выберите расчёт: в лотах или в процентах."};
+  expected.memoColour = colors::Red;
 
   form.ListView1Click();
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/assistant_trade.h"
+#include "app/wiring.h"
 #include "support/errors.h"
 #include "tests/assistant_market.h"
 
@@ -84,7 +85,8 @@ TEST_F(BrokerDialog, SavesAChangeOnceAndKeepsTheTabInTheAccountsMoney) {
   form.ComboBox_AccountCurrency.itemIndex = 1;
   form.Edit_Commission.text = "7";
   form.Edit_StopOutLevel.text = "50";
-  form.Button_BrokerSaveClick();
+  // As the window runs it: the handler, then storing the settings that follows it.
+  RunHandler(form, &TForm1::Button_BrokerSaveClick);
   EXPECT_FALSE(form.BrokerDialogVisible);
   EXPECT_EQ(form.Broker, (BrokerConditions{"EUR", 7, 0, 0, 0, 50}));
   EXPECT_EQ(form.environment.broker, form.Broker);
@@ -98,7 +100,7 @@ TEST_F(BrokerDialog, SavesAChangeOnceAndKeepsTheTabInTheAccountsMoney) {
   // Opened again and saved unchanged: nothing is written.
   form.Button_BrokerClick();
   EXPECT_EQ(form.Edit_Commission.text, "7");
-  form.Button_BrokerSaveClick();
+  RunHandler(form, &TForm1::Button_BrokerSaveClick);
   EXPECT_EQ(saves, 1);
 
   // A bad value: the message, the dialog stays open and the conditions stay as they were.
@@ -114,9 +116,12 @@ TEST_F(BrokerDialog, SavesAChangeOnceAndKeepsTheTabInTheAccountsMoney) {
 TEST_F(BrokerDialog, TheDefaultsLeaveEveryDollarCaptionAsItWas) {
   Environment environment;
   environment.broker = BrokerConditions{"RUB", 0, 0, 0, 0, 0};
-  const TForm1 rouble(environment);
+  // The captions follow the account once the window is created, as the wiring runs it.
+  TForm1 rouble(environment);
+  RunHandler(rouble, WiredHandler("Form1", Event::Create));
   EXPECT_EQ(rouble.Label42.caption, "Залог в ₽:");
-  const TForm1 dollar;
+  TForm1 dollar;
+  RunHandler(dollar, WiredHandler("Form1", Event::Create));
   EXPECT_EQ(dollar.Label38.caption, "$");
   EXPECT_EQ(dollar.Label42.caption, "Залог в $:");
   EXPECT_EQ(dollar.Label45.caption, "Стоимость 1 пункта в $:");
@@ -193,16 +198,17 @@ TEST_F(BrokerExamples, EveryFigureTheConditionsChange) {
     };
   };
   const std::vector<Example> examples = {
-      // Margin 1.1002 × 100000 × 0.1 ÷ 500 = $22.004 = 22.004 ÷ 1.1 €; a point $0.1 = 0.0909 €,
-      // shown 0.091; 150 points 13.65 €, 1.365 % of 1000 €; 1000 ÷ 13.65 = 73.26 losses.
+      // Margin 1.1002 × 100000 × 0.1 ÷ 500 = $22.004 = 22.004 ÷ 1.1 € = 20.0036, to the cent 20;
+      // a point $0.1 = 0.090909 €, shown 0.091; 150 points 13.636 € (not 150 × 0.091), 1.36 %
+      // of 1000 €; 500 points 45.45 €, 4.55 %; 1000 ÷ 13.636 = 73.33 losses.
       {"euro account",
        {"EUR", 0, 0, 0, 0, 0},
        EurUsd("1000", "0.1"),
-       {{"Zalog", "20.0036363636364"},
+       {{"Zalog", "20"},
         {"Punkt", "0.091"},
-        {"Label_Loss", "13.65€ или 1.365%"},
-        {"Label_Profit", "45.5€ или 4.55%"},
-        {"Label_Loss2", "можно ошибится 73.26 раз"},
+        {"Label_Loss", "13.64€ или 1.36%"},
+        {"Label_Profit", "45.45€ или 4.55%"},
+        {"Label_Loss2", "можно ошибится 73.33 раз"},
         {"Label_Broker", "Счёт в EUR, курс EUR/USD (bid) 1.1"}},
        {}},
       // $22.004 × 92.5 = 2035.37 ₽; a point $0.1 = 9.25 ₽; 150 points 1387.5 ₽.
@@ -211,8 +217,8 @@ TEST_F(BrokerExamples, EveryFigureTheConditionsChange) {
        EurUsd("100000", "0.1"),
        {{"Zalog", "2035.37"},
         {"Punkt", "9.25"},
-        {"Label_Loss", "1387.5₽ или 1.3875%"},
-        {"Label_Profit", "4625₽ или 4.625%"},
+        {"Label_Loss", "1387.5₽ или 1.39%"},  // 1.3875 % to two decimals
+        {"Label_Profit", "4625₽ или 4.63%"},
         {"Label_Loss2", "можно ошибится 72.07 раз"},
         {"Label_Broker", "Счёт в RUB, курс USD/RUB (bid) 92.5"}},
        {}},
@@ -236,8 +242,8 @@ TEST_F(BrokerExamples, EveryFigureTheConditionsChange) {
         {"Edit_ProcLot2", "0.31"},
         {"Zalog", "48.41"},
         {"Punkt", "0.22"},
-        {"Label_Loss", "34.54$ или 3.454%"},
-        {"Label_Profit", "108.46$ или 10.846%"},
+        {"Label_Loss", "34.54$ или 3.45%"},
+        {"Label_Profit", "108.46$ или 10.85%"},
         {"Soot", "3.1"}},
        {}},
       {"below the minimum lot",
@@ -254,7 +260,10 @@ TEST_F(BrokerExamples, EveryFigureTheConditionsChange) {
        {"USD", 0, 0.01, 0.01, 100, 0},
        EurUsd("1000", "150"),
        {{"Zalog", "33006"}},
-       {"Лот 150 больше максимального лота брокера 100.", kNoFunds}},
+       // $150 a point: the $1000 are gone 6 points below the entry, at 1.1002 − 0.00006.
+       {"Лот 150 больше максимального лота брокера 100.", kNoFunds,
+        "Убыток по стопу больше депозита: средства кончатся на 1.10014, раньше стопа на "
+        "1.09870."}},
       {"percent-mode lots below the minimum",
        {"USD", 7, 0.01, 1, 0, 0},
        Then(EurUsd("1000", "0.1"), percent("5")),
@@ -265,8 +274,8 @@ TEST_F(BrokerExamples, EveryFigureTheConditionsChange) {
        {"USD", 0, 0.01, 0, 0, 0},
        Then(EurUsd("100", "0.1"), percent("0.5")),
        {{"Edit_ProcLot", "0"}, {"Edit_ProcLot2", "0"}},
-       {"Лот от маржи 0 меньше шага лота 0.01: такую сделку брокер не откроет.",
-        "Лот от стопа 0 меньше шага лота 0.01: такую сделку брокер не откроет."}},
+       {"Лот от маржи 0: риска не хватает даже на 0.01 лота.",
+        "Лот от стопа 0: риска не хватает даже на 0.01 лота."}},
       // Margin 22.004, half of it 11.002; (100 − 11.002) ÷ $0.1 = 889.98 points below 1.1002,
       // shown at the whole point before it: 1.1002 − 0.00889.
       {"stop-out before a far stop",
@@ -310,7 +319,7 @@ TEST_F(BrokerExamples, EveryFigureTheConditionsChange) {
       {"a stop above the entry when buying",
        {},
        Then(EurUsd("100", "0.1"), levels("1.2", "1.2")),
-       {{"ComboBox_los", "150"}, {"Label_Loss", "old loss"}},
+       {{"ComboBox_los", "150"}, {"Label_Loss", "—"}},
        {"Стоп лосс при покупке ставят ниже цены входа 1.1002."}},
       {"a take profit above the entry when selling",
        {},
@@ -319,15 +328,21 @@ TEST_F(BrokerExamples, EveryFigureTheConditionsChange) {
        {"Тэйк профит при продаже ставят ниже цены входа 1.1."}},
       {"no rate for the account",
        {"RUB", 0, 0, 0, 0, 0},
-       Then(EurUsd("1000", "0.1"), [](TForm1& f) { f.ListView1.items.pop_back(); }),
-       {{"Label_Broker", "Счёт в RUB: в таблице котировок нет курса USD/RUB"},
-        {"Label_Loss", "old loss"}},
-       {}},
+       Then(EurUsd("1000", "0.1"),
+            [](TForm1& f) {
+              f.ListView1.items.pop_back();
+              f.TableRates = DollarRates{};
+              for (const Quote& quote : Quotes())
+                f.TableRates.Add(quote.pair, std::stold(quote.bid));
+            }),
+       {{"Label_Broker", "Счёт в RUB: в таблице котировок нет курса USD/RUB"}, {"Label_Loss", "—"}},
+       {"Нет курса USD к валюте счёта: сделку по EUR/USD не оценить."}},
   };
   for (const Example& example : examples) {
     SCOPED_TRACE(example.name);
     TForm1 form = MarketForm();
     form.ListView1.items.push_back(TListItem{"USD/RUB", {"92.50", "92.60", "0.1"}});
+    form.TableRates.Add("USD/RUB", 92.5L);
     form.Broker = example.broker;
     form.ShowAccountCurrency();
     example.arrange(form);
@@ -361,7 +376,7 @@ TEST_F(BrokerExamples, SwitchingBackToPointsKeepsThePointsTheLevelsMade) {
   EXPECT_EQ(form.Edit_Teik.text, "1.10620");
   EXPECT_EQ(form.Label_Loss.caption, "20$ или 20%");
 
-  // A box emptied to type a new level ends the run quietly and stays as the user left it.
+  // A box emptied to type a new level stays as the user left it, and says what it wants.
   form.CheckBox_StopLevels.checked = true;
   form.CheckBox_StopLevelsClick();
   form.Edit_Loss.text = "";
@@ -369,22 +384,21 @@ TEST_F(BrokerExamples, SwitchingBackToPointsKeepsThePointsTheLevelsMade) {
   EXPECT_EQ(form.Edit_Loss.text, "");
   EXPECT_EQ(form.Edit_Teik.text, "1.10620");
   EXPECT_EQ(form.ComboBox_los.text, "200");
-  EXPECT_TRUE(form.Memo1.lines.empty());
+  EXPECT_EQ(form.Memo1.lines, std::vector<std::string>{"Стоп лосс ценой: «» — не число. "
+                                                       "Введите цену, например 1.0850."});
 }
 
 TEST_F(BrokerExamples, TheRiskAnalysisTakesTheCommissionAsTheTabShowsIt) {
-  TForm1 form;
-  form.ComboBox_los.text = "150";
-  form.ComboBox_Teik.text = "500";
-  form.Punkt.caption = "1.00";
-  form.Edit_Deposit.text = "10000";
-  form.ComboBox_Lot.text = "1";
+  TForm1 form = MarketForm();
+  EurUsd("10000", "1")(form);
   form.Broker.commissionPerLot = 7;
+  form.ListView1Click();
   // Loss 150 + 7 of 10000; profit 500 − 7 over that loss.
   const AssistantTrade trade = ReadAssistantTrade(form);
   EXPECT_NEAR(trade.riskPercent, 1.57, 1e-12);
   EXPECT_NEAR(trade.rewardToRisk, 493.0 / 157, 1e-12);
   form.ComboBox_Teik.text = "5";
+  form.ListView1Click();
   EXPECT_THROW(ReadAssistantTrade(form), std::invalid_argument);
 }
 

@@ -101,10 +101,15 @@ TEST(BrokerFigures, EveryDemoPairEveryAccountWithAndWithoutCommission) {
                        (buying ? " bought" : " sold"));
           const long double entry = buying ? book.at(pair).ask : book.at(pair).bid;
           const std::optional<long double> baseInDollars = BaseInDollars(book, base, entry, pair);
-          if (!baseInDollars) continue;  // SGD/JPY: the program keeps no dollar rate of SGD
+          // SGD/JPY is valued through USD/SGD, a rate these definitions leave out.
+          if (!baseInDollars) continue;
           const long double quoteInDollars =
               quote == "USD" ? 1 : (base == "USD" ? 1 / entry : *baseInDollars / entry);
-          const long double onePoint = 100000 * point * quoteInDollars * perDollar;
+          // A unit of the account's own currency is worth itself: a rouble account trading
+          // USD/RUB counts a point of a lot as 100 roubles, and the lot's value at the entry.
+          const bool inOwnMoney = quote == currency;
+          const long double onePoint =
+              inOwnMoney ? 100000 * point : 100000 * point * quoteInDollars * perDollar;
           const long double side = buying ? 1 : -1;
 
           // Percent mode: the lot from the stop.
@@ -125,7 +130,9 @@ TEST(BrokerFigures, EveryDemoPairEveryAccountWithAndWithoutCommission) {
           EXPECT_LE(lot * lossPerLot, riskMoney * (1 + 1e-12L)) << "risks more than asked";
           EXPECT_GT(lot * lossPerLot, riskMoney - step * lossPerLot) << "a whole step short";
           // The lot from the margin: its margin, in the account's money, within the risk share.
-          const long double marginPerLot = 100000 * *baseInDollars / leverage * perDollar;
+          const long double marginPerLot = inOwnMoney
+                                               ? 100000 * entry / leverage
+                                               : 100000 * *baseInDollars / leverage * perDollar;
           const long double marginLot = std::stold(form.Edit_ProcLot.text);
           EXPECT_LE(marginLot * marginPerLot, riskMoney * (1 + 1e-12L));
           EXPECT_GT(marginLot * marginPerLot, riskMoney - step * marginPerLot);
@@ -152,13 +159,17 @@ TEST(BrokerFigures, EveryDemoPairEveryAccountWithAndWithoutCommission) {
               EXPECT_LE(loss, riskMoney + stop * 0.005L);
               EXPECT_GT(loss, riskMoney - step * lossPerLot - stop * 0.005L);
             }
+            // The margin is shown to the cent.
             const long double margin = std::stold(form.Zalog.caption);
-            EXPECT_NEAR(margin, traded * marginPerLot, 1e-9L * margin);
+            EXPECT_NEAR(margin, traded * marginPerLot, 0.005L + 1e-9L * margin);
 
-            // The stop-out price: there the funds are the stop-out share of the margin.
+            // The stop-out price: there the funds are the stop-out share of the margin, counted
+            // with the exact money of a point, not the point value as shown.
             const long double funds = deposit - commission * traded;
+            const long double exactPoint = traded * onePoint;
+            const long double exactMargin = traded * marginPerLot;
             const long double pointsToStopOut =
-                std::max(0.0L, (funds - stopOutLevel / 100 * margin) / shownPoint);
+                std::max(0.0L, (funds - stopOutLevel / 100 * exactMargin) / exactPoint);
             const std::optional<long double> stopOut = StopOutPrice(form.Label_StopOut.caption);
             if (buying && entry - pointsToStopOut * point <= 0) {
               EXPECT_EQ(form.Label_StopOut.caption, "стоп-аут не наступит");
@@ -170,9 +181,9 @@ TEST(BrokerFigures, EveryDemoPairEveryAccountWithAndWithoutCommission) {
                 // fallen to the stop-out level, and one point further it has.
                 EXPECT_NEAR(pointsAgainst, std::floor(pointsToStopOut), 1e-6L)
                     << form.Label_StopOut.caption;
-                const long double level = (funds - pointsAgainst * shownPoint) / margin * 100;
+                const long double level = (funds - pointsAgainst * exactPoint) / exactMargin * 100;
                 const long double onePointMore =
-                    (funds - (pointsAgainst + 1) * shownPoint) / margin * 100;
+                    (funds - (pointsAgainst + 1) * exactPoint) / exactMargin * 100;
                 EXPECT_GE(level, stopOutLevel - 1e-9L) << form.Label_StopOut.caption;
                 EXPECT_LT(onePointMore, stopOutLevel + 1e-9L) << form.Label_StopOut.caption;
               } else {

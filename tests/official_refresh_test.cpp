@@ -67,11 +67,19 @@ std::vector<Row> Rows(const TForm1& form) {
   for (const TListItem& item : form.ListView1.items) {
     EXPECT_GE(item.subItems.size(), 3u) << item.caption;
     if (item.subItems.size() < 3) continue;
-    // The table shows a bid and an ask with a "0" appended; a mid rate is both, so no spread.
+    // A mid rate is both the bid and the ask, so no spread. The table shows it with the decimals
+    // its pair uses (five, three for yen and roubles); the banks' rates have two for yen pairs
+    // and four for the rest, and the zeros beyond those are the table's.
     EXPECT_EQ(item.subItems[0], item.subItems[1]) << item.caption;
     EXPECT_EQ(item.subItems[2], "0") << item.caption;
-    const std::string bid(item.subItems[0]);
-    rows.push_back(Row{item.caption, bid.substr(0, bid.size() - 1)});
+    std::string bid(item.subItems[0]);
+    const std::size_t official = item.caption.find("JPY") != std::string::npos ? 2 : 4;
+    const std::size_t point = bid.find('.');
+    if (point != std::string::npos && bid.size() > point + 1 + official) {
+      EXPECT_EQ(bid.find_first_not_of('0', point + 1 + official), std::string::npos) << bid;
+      bid.resize(point + 1 + official);
+    }
+    rows.push_back(Row{item.caption, bid});
   }
   return rows;
 }

@@ -60,7 +60,8 @@ TEST_F(OwnPricesTest, TheTableAndTheAssistantUseThemUntilCleared) {
   EXPECT_EQ(Cell(0, 0), "1.10000");
   EXPECT_EQ(Cell(0, 1), "1.10020");
   EXPECT_EQ(Cell(2, 3), "11000");
-  EXPECT_EQ(form_.RadioButton_Buy.caption, "Покупка (ask): 1.1002");
+  // The source's price back, as the table shows it.
+  EXPECT_EQ(form_.RadioButton_Buy.caption, "Покупка (ask): 1.10020");
   EXPECT_TRUE(form_.Prices.ownPair.empty());
   EXPECT_EQ(form_.StatusBar1.panels[1].text.find("Свои цены"), std::string::npos);
 }

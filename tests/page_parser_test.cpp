@@ -57,15 +57,18 @@ TEST_F(PageParserTest, RealisticPageGivesEveryPairInPageOrder) {
       {"USD/CHF", "0.91230", "0.91250", "0.0002", 10},
       {"USD/CAD", "1.25180", "1.25210", "0.0003", 10},
       {"USD/CNY", "6.47120", "6.47600", "0.0048", 10},
-      {"USD/RUB", "73.4120", "73.5120", "0.1", 10},
+      // A price is shown with the decimals its pair uses: three for roubles and yen, five for
+      // the rest, never fewer than the page gave.
+      {"USD/RUB", "73.412", "73.512", "0.1", 10},
       {"USD/SEK", "8.55210", "8.55810", "0.006", 10},
       {"USD/DKK", "6.23010", "6.23310", "0.003", 10},
       {"USD/HKD", "7.77120", "7.77220", "0.001", 10},
       {"USD/TRY", "8.45120", "8.47120", "0.02", 10},
       {"USD/SGD", "1.34120", "1.34180", "0.0006", 10},
-      {"USD/MXN", "20.1120", "20.1420", "0.03", 9},
-      {"USD/NOK", "8.60120", "8.60820", "0.007", 9},
-      {"USD/ZAR", "14.5120", "14.5620", "0.05", 9},
+      // Every dollar-based pair has its pip value.
+      {"USD/MXN", "20.11200", "20.14200", "0.03", 10},
+      {"USD/NOK", "8.60120", "8.60820", "0.007", 10},
+      {"USD/ZAR", "14.51200", "14.56200", "0.05", 10},
       {"EUR/GBP", "0.85120", "0.85150", "0.0003", 10},
       {"EUR/JPY", "130.500", "130.530", "0.03", 10},
       {"EUR/CHF", "1.08120", "1.08150", "0.0003", 10},
@@ -73,14 +76,15 @@ TEST_F(PageParserTest, RealisticPageGivesEveryPairInPageOrder) {
       {"EUR/AUD", "1.51560", "1.51620", "0.0006", 10},
       {"GBP/JPY", "143.880", "143.930", "0.05", 10},
       {"GBP/CHF", "1.19060", "1.19110", "0.0005", 10},
-      {"AUD/JPY", "81.7120", "81.7420", "0.03", 10},
+      {"AUD/JPY", "81.712", "81.742", "0.03", 10},
       {"AUD/NZD", "1.07520", "1.07580", "0.0006", 10},
-      {"NZD/JPY", "75.9910", "76.0310", "0.04", 10},
+      {"NZD/JPY", "75.991", "76.031", "0.04", 10},
       {"CHF/JPY", "120.840", "120.890", "0.05", 10},
-      {"CAD/JPY", "88.0710", "88.1010", "0.03", 10},
+      {"CAD/JPY", "88.071", "88.101", "0.03", 10},
       {"CAD/CHF", "0.72880", "0.72920", "0.0004", 10},
-      {"SGD/JPY", "82.2010", "82.2610", "0.06", 3},
-      {"TRY/JPY", "13.0410", "13.0710", "0.03", 3},
+      // Valued through USD/SGD and USD/TRY, which the page has.
+      {"SGD/JPY", "82.201", "82.261", "0.06", 10},
+      {"TRY/JPY", "13.041", "13.071", "0.03", 10},
       {"USDX", "92.4120", "92.4320", "0.02", 3},
   };
   ASSERT_EQ(Parse(test_pages::ReadDataFile("quotes_majors.html", TIRAMON_TEST_DATA)), "");
@@ -116,7 +120,7 @@ TEST_F(PageParserTest, FirstFourColumns) {
       {"110.25", "110.27", {"110.250", "110.270", "0.02"}},
       {"1.1236", "1.1235", {"1.12360", "1.12350", "-0.0001"}},  // ask below bid
       {"1.1234", "1.1234", {"1.12340", "1.12340", "0"}},
-      {"7", "7.5", {"70", "7.50", "0.5"}},
+      {"7", "7.5", {"7.0", "7.50", "0.5"}},  // a whole number is not ten times itself
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bid);
@@ -152,12 +156,14 @@ TEST_F(PageParserTest, BadPricesStopTheParseAfterTheRowsSoFar) {
     const char* bid;
     const char* ask;
     const char* message;
+    std::vector<std::string> cells;  // of the row that failed: a text that is no price as given
   };
   const Case cases[] = {
-      {"1.1234", "1,1236", "'1,1236' is not a valid floating point value"},
-      {"1 123.4", "1.1", "'1 123.4' is not a valid floating point value"},
-      {"", "1.1236", "'' is not a valid floating point value"},
-      {"x", "", "'' is not a valid floating point value"},  // the ask is converted first
+      {"1.1234", "1,1236", "'1,1236' is not a valid floating point value", {"1.12340", "1,12360"}},
+      {"1 123.4", "1.1", "'1 123.4' is not a valid floating point value", {"1 123.40", "1.10000"}},
+      {"", "1.1236", "'' is not a valid floating point value", {"0", "1.12360"}},
+      // the ask is converted first
+      {"x", "", "'' is not a valid floating point value", {"x0", "0"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
@@ -168,30 +174,31 @@ TEST_F(PageParserTest, BadPricesStopTheParseAfterTheRowsSoFar) {
     EXPECT_EQ(Parse(page), c.message);
     ASSERT_EQ(Captions(), (std::vector<std::string>{"GBP/USD", "EUR/USD"}));
     EXPECT_EQ(form.ListView1.items[0].subItems.size(), 10u);
-    EXPECT_EQ(form.ListView1.items[1].subItems,
-              (std::vector<std::string>{std::string(c.bid) + "0", std::string(c.ask) + "0"}));
+    EXPECT_EQ(form.ListView1.items[1].subItems, c.cells);
   }
 }
 
-TEST_F(PageParserTest, ErrorsInTheDerivedColumnsStopTheParseToo) {
-  // EUR/GBP comes before any EUR/USD row, so its reference is still empty.
+// The derived columns are worked out once the whole page is read: a cross before its dollar pair
+// is valued at that pair's rate on the same page, and a lot box the table cannot use leaves every
+// row its prices, with a note, instead of stopping the page at its first row.
+TEST_F(PageParserTest, DerivedColumnsComeAfterTheWholePage) {
   const std::string page = QuoteEntry("GBP/USD", "1.3051", "1.3054") +
                            QuoteEntry("EUR/GBP", "0.8512", "0.8515") +
                            QuoteEntry("EUR/USD", "1.1234", "1.1236");
-  EXPECT_EQ(Parse(page), "'' is not a valid floating point value");
-  ASSERT_EQ(Captions(), (std::vector<std::string>{"GBP/USD", "EUR/GBP"}));
-  EXPECT_EQ(form.ListView1.items[0].subItems.size(), 10u);
-  EXPECT_EQ(form.ListView1.items[1].subItems,
-            (std::vector<std::string>{"0.85120", "0.85150", "0.0003"}));
-  EXPECT_EQ(form.SelectedPair, "EUR/USD");  // set by the first row
-  EXPECT_EQ(form.SelectedBid, "");          // its row was never reached
+  EXPECT_EQ(Parse(page), "");
+  ASSERT_EQ(Captions(), (std::vector<std::string>{"GBP/USD", "EUR/GBP", "EUR/USD"}));
+  ASSERT_EQ(form.ListView1.items[1].subItems.size(), 10u);
+  EXPECT_EQ(form.ListView1.items[1].subItems[3], "11234");  // 0.1 lot × 100000 € × 1.1234
+  EXPECT_EQ(form.SelectedPair, "EUR/USD");                  // set by the first row
+  EXPECT_EQ(form.SelectedBid, "1.1234");
 
   form.ListView1.items.clear();
   form.edit_lot.text = "много";
-  EXPECT_EQ(Parse(QuoteEntry("EUR/USD", "1.1234", "1.1236") + QuoteEntry("GBP/USD", "1", "2")),
-            "'много' is not a valid floating point value");
-  ASSERT_EQ(Captions(), std::vector<std::string>{"EUR/USD"});
+  EXPECT_EQ(Parse(QuoteEntry("EUR/USD", "1.1234", "1.1236") + QuoteEntry("GBP/USD", "1", "2")), "");
+  ASSERT_EQ(Captions(), (std::vector<std::string>{"EUR/USD", "GBP/USD"}));
   EXPECT_EQ(form.ListView1.items[0].subItems.size(), 3u);
+  EXPECT_EQ(form.Label_TableNote.caption,
+            "Размер позиции: «много» — введите лот больше нуля, например 0.1.");
 }
 
 TEST_F(PageParserTest, DecimalMarkBecomesPointOnlyAfterASpread) {

@@ -15,6 +15,7 @@
 #include "quotes/page_parser.h"
 #include "support/http_client.h"
 #include "support/numtext.h"
+#include "support/regexpr.h"
 #include "tests/support/feed_process.h"
 #include "tests/support/test_files.h"
 
@@ -31,14 +32,16 @@ std::string Fetch(const std::string& url) {
   return client.FetchPageText(url);
 }
 
-// pair -> bid text, as the page parser reads the page
+// pair -> bid text, as the page parser's pattern finds it in the page
 std::map<std::string, std::string> Bids(const std::string& page) {
-  TForm1 form;
-  quotes::ParseQuotePage(form, page);
+  TRegExpr matcher;
+  matcher.SetModifier('m', true);
+  matcher.SetModifier('i', true);
+  matcher.SetInputString(page);
+  matcher.SetExpression(quotes::kQuoteRowPattern);
   std::map<std::string, std::string> bids;
-  for (const TListItem& item : form.ListView1.items) {
-    const std::string bid = item.subItems.at(0);
-    bids[item.caption] = bid.substr(0, bid.size() - 1);  // without the "0" the parser appends
+  for (bool found = matcher.Exec(); found; found = matcher.ExecNext()) {
+    bids[matcher.GroupText(1)] = matcher.GroupText(2);
   }
   return bids;
 }

@@ -368,30 +368,39 @@ TEST(RiskAnalysis, CancelStopsTheLargestRunEarly) {
   EXPECT_LT(seconds, 5);
 }
 
-TEST(AssistantTrade, RiskAndRatioComeFromTheAssistantTexts) {
+// The risk analysis takes the trade the assistant counted, never its captions: the loss at the
+// stop over the deposit, and the take profit over the stop loss.
+TEST(AssistantTrade, RiskAndRatioComeFromTheAssistantsTrade) {
   DecimalMark = '.';
   struct Row {
-    const char *stop, *take, *point, *deposit;
+    const char *stop, *take, *lot, *deposit;
     double risk, ratio;
     const char* message;
   };
   const Row rows[] = {
+      // EUR/USD at 1.1: 150 points of $0.1 are $15 of $100.
       {"150", "500", "0.1", "100", 15, 500.0 / 150, nullptr},
+      // 20 points of $1.25 are $25 of $1000.
       {"20", "60", "1.25", "1000", 2.5, 3, nullptr},
-      {"15х", "500", "0.1", "100", 0, 0, "стоп-лосс «15х» — не число"},
-      {"150", "", "0.1", "100", 0, 0, "тейк-профит «» — не число"},
-      {"150", "500", "0", "100", 0, 0, "выберите валютную пару"},
-      {"150", "500", "0.1", "abc", 0, 0, "депозит «abc» — не число"},
+      {"15х", "500", "0.1", "100", 0, 0, "«15х» — не число"},
+      {"150", "", "0.1", "100", 0, 0, "Тэйк профит: введите число"},
+      {"150", "500", "0.1", "abc", 0, 0, "«abc» — не число"},
       {"0", "500", "0.1", "100", 0, 0, "стоп-лосс должен быть больше нуля"},
-      {"150", "500", "1", "100", 0, 0, "не меньше депозита"},
+      // 1500 points of $0.1 lose $150 of $100.
+      {"1500", "5000", "0.1", "100", 0, 0, "не меньше депозита"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.stop);
     TForm1 form;
+    form.ListView1.items.push_back(TListItem{"EUR/USD", {"1.1", "1.1", "0"}});
+    form.TableRates.Add("EUR/USD", 1.1L);
+    form.ListView1.selectedIndex = 0;
     form.ComboBox_los.text = row.stop;
     form.ComboBox_Teik.text = row.take;
-    form.Punkt.caption = row.point;
+    form.ComboBox_Lot.text = row.lot;
     form.Edit_Deposit.text = row.deposit;
+    form.Punkt.caption = "77";  // a caption is never read back
+    form.ListView1Click();
     if (!row.message) {
       const AssistantTrade trade = ReadAssistantTrade(form);
       EXPECT_NEAR(trade.riskPercent, row.risk, 1e-12);
@@ -405,6 +414,9 @@ TEST(AssistantTrade, RiskAndRatioComeFromTheAssistantTexts) {
       EXPECT_NE(std::string(e.what()).find(row.message), std::string::npos) << e.what();
     }
   }
+  TForm1 before;  // no pair chosen yet
+  before.ListView1Click();
+  EXPECT_THROW(ReadAssistantTrade(before), std::invalid_argument);
 }
 
 TEST(RiskAnalysis, HistogramBinsOnALinearOrALogarithmicScale) {

@@ -14,6 +14,7 @@
 #include "app/input_rules.h"
 #include "app/unit1.h"
 #include "app/wiring.h"
+#include "support/typed_number.h"
 #include "tests/support/run_expecting_error.h"
 
 namespace tiramon {
@@ -140,7 +141,7 @@ TEST(RiskForm, BoxesReadNumbersWithAPointOrADecimalComma) {
       {",", std::nullopt},
   };
   for (const Row& row : rows) {
-    EXPECT_EQ(ReadBoxNumber(row.text), row.value) << "«" << row.text << "»";
+    EXPECT_EQ(ReadTypedNumber(row.text), row.value) << "«" << row.text << "»";
   }
 }
 
@@ -343,9 +344,9 @@ TEST(RiskForm, TakesTheTradeOfTheAssistant) {
   struct Row {
     const char* stop;
     const char* take;
-    const char* point;
+    const char* lot;  // EUR/USD: a point of a lot is $1
     const char* deposit;
-    const char* risk;   // stop × point ÷ deposit × 100, four digits
+    const char* risk;   // stop × lot ÷ deposit × 100, four digits
     const char* ratio;  // take ÷ stop
   };
   const Row rows[] = {
@@ -353,16 +354,24 @@ TEST(RiskForm, TakesTheTradeOfTheAssistant) {
       {"200", "300", "0.67", "1000", "13.4", "1.5"},
       {"150", "0", "0.67", "10000", "1.005", "0"},
   };
+  // The assistant's trade as its tab counted it last.
+  const auto assistant = [](TForm1& form, const Row& row) {
+    form.ListView1.items.push_back(TListItem{"EUR/USD", {"1.1", "1.1", "0"}});
+    form.TableRates.Add("EUR/USD", 1.1L);
+    form.ListView1.selectedIndex = 0;
+    form.ComboBox_los.text = row.stop;
+    form.ComboBox_Teik.text = row.take;
+    form.ComboBox_Lot.text = row.lot;
+    form.Edit_Deposit.text = row.deposit;
+    form.ListView1Click();
+  };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.risk);
     TForm1 form;
     form.RiskPercentMode.checked = false;
     form.RiskMoneyMode.checked = true;
     form.RiskAmountUnit.caption = "$";
-    form.ComboBox_los.text = row.stop;
-    form.ComboBox_Teik.text = row.take;
-    form.Punkt.caption = row.point;
-    form.Edit_Deposit.text = row.deposit;
+    assistant(form, row);
     form.RiskFromAssistantClick();
     EXPECT_EQ(form.RiskAmount.text, row.risk);
     EXPECT_EQ(form.RiskRatio.text, row.ratio);
@@ -372,10 +381,9 @@ TEST(RiskForm, TakesTheTradeOfTheAssistant) {
     EXPECT_EQ(form.RiskStatus.caption, "Риск и прибыль/риск взяты из помощника.");
   }
   TForm1 form;
-  form.ComboBox_los.text = "15o";
-  form.Punkt.caption = "1";
+  assistant(form, {"15o", "500", "1", "1000", "", ""});
   EXPECT_EQ(testing::RunExpectingError(form, &TForm1::RiskFromAssistantClick),
-            "Помощник: стоп-лосс «15o» — не число");
+            "Помощник: Стоп лосс: «15o» — не число. Введите число, например 150.");
   EXPECT_EQ(form.RiskAmount.text, "5");
   EXPECT_EQ(form.RiskStatus.caption, "");
 }

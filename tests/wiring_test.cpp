@@ -25,10 +25,55 @@ TEST(Wiring, TheEightInputsOfTheAssistantRecalculateIt) {
     SCOPED_TRACE(control);
     EXPECT_EQ(WiredHandler(control, event), &TForm1::ListView1Click);
   }
-  // Boxes of other tabs recalculate nothing while the user types.
-  for (const char* control : {"edit_lot", "Edit8", "edt_Kapital", "Edit_ProcLot"}) {
+  // Boxes of other tabs do not recalculate the assistant while the user types: the quote table's
+  // two boxes work out the table's own figures, the others nothing at all.
+  for (const char* control : {"edit_lot", "Edit8"}) {
+    EXPECT_EQ(WiredHandler(control, Event::Change), &TForm1::edit_lotChange) << control;
+  }
+  for (const char* control : {"edt_Kapital", "Edit_ProcLot"}) {
     EXPECT_EQ(WiredHandler(control, Event::Change), nullptr) << control;
   }
+}
+
+// What follows a handler is declared in the wiring, and runs once after it: new prices or
+// the trader's own bring the assistant's figures up to date, the assistant's run puts the
+// prices' origin into words, a change of the settings is stored.
+TEST(Wiring, FollowUpsRunAfterTheirHandlerOnce) {
+  const std::pair<Handler, Handler> declared[] = {
+      {&TForm1::Button9Click, &TForm1::ListView1Click},
+      {&TForm1::Button_OwnPricesClick, &TForm1::ListView1Click},
+      {&TForm1::Button_ClearOwnPricesClick, &TForm1::ListView1Click},
+      {&TForm1::ComboBox_SourceChange, &TForm1::ListView1Click},
+      {&TForm1::ComboBox_SourceChange, &TForm1::StoreSettings},
+      {&TForm1::Button_BrokerSaveClick, &TForm1::StoreSettings},
+      {&TForm1::ListView1Click, &TForm1::ShowPriceOrigin},
+      {&TForm1::FormCreate, &TForm1::ShowAccountCurrency},
+  };
+  for (const auto& [after, then] : declared) {
+    int found = 0;
+    for (const FollowUp& followUp : FollowUps()) {
+      found += followUp.after == after && followUp.then == then ? 1 : 0;
+    }
+    EXPECT_EQ(found, 1);
+  }
+  // Run as the window runs it, a click on the table leaves the price's origin said.
+  TForm1 form;
+  form.Label_PriceSource.caption = "stale";
+  RunHandler(form, &TForm1::ListView1Click);
+  EXPECT_NE(form.Label_PriceSource.caption, "stale");
+  // Storing follows only a change: the save is called once for one change, not for none.
+  int saves = 0;
+  Environment environment;
+  environment.saveSettings = [&saves](const Environment&) {
+    ++saves;
+    return std::string();
+  };
+  TForm1 saving(environment);
+  RunHandler(saving, &TForm1::Button_BrokerSaveClick);  // the dialog as it opened: no change
+  EXPECT_EQ(saves, 0);
+  saving.Edit_Commission.text = "7";
+  RunHandler(saving, &TForm1::Button_BrokerSaveClick);
+  EXPECT_EQ(saves, 1);
 }
 
 TEST(Wiring, EveryHandlerIsWiredAndNoEventTwice) {
@@ -44,6 +89,7 @@ TEST(Wiring, EveryHandlerIsWiredAndNoEventTwice) {
       {&TForm1::Image5Click, 1},
       {&TForm1::Image6Click, 1},
       {&TForm1::Button9Click, 1},
+      {&TForm1::edit_lotChange, 2},
       {&TForm1::ListView1Click, 11},
       {&TForm1::ListView1DblClick, 1},
       {&TForm1::RadioButton_BuyClick, 1},

@@ -87,18 +87,19 @@ TEST_F(BrokerGuiTest, ConditionsSetInTheDialogAreKeptAfterARestart) {
   Activate(window_.get());
 
   // Deposit 10000 roubles, 0.1 lot of EUR/USD bought at 1.1236, leverage 500, USD/RUB bid
-  // 73.412: the margin is 1.1236 × 10000 ÷ 500 × 73.412 = 1649.714464 roubles, a point 0.1 ×
-  // 73.412 = 7.341 roubles; 1500 points lose 11011.5 and the commission 0.7 more. The stop-out at
-  // half the margin comes (9999.3 − 824.857232) ÷ 7.341 = 1249.75 points below the entry, shown
-  // at the whole point before it: 1.1236 − 0.01249.
+  // 73.412: the margin is 1.1236 × 10000 ÷ 500 × 73.412 = 1649.714464 roubles, 1649.71 to the
+  // kopeck, a point 0.1 × 73.412 = 7.3412 roubles, shown 7.341; 1500 points lose 11011.8 and the
+  // commission 0.7 more, 110.125 % of the deposit. The stop-out at half the margin comes
+  // (9999.3 − 824.857232) ÷ 7.3412 = 1249.7 points below the entry, shown at the whole point
+  // before it: 1.1236 − 0.01249.
   person::Prepare(Find<QLineEdit>("Edit_Deposit"), "10000", 5);
   person::Prepare(Find<QComboBox>("ComboBox_los"), "1500", 4);
   person::Prepare(Find<QComboBox>("ComboBox_Teik"), "5000", 4);
   EXPECT_EQ(Text("Label38"), "₽");
   EXPECT_EQ(Text("Label42"), "Залог в ₽:");
-  EXPECT_EQ(Text("Zalog"), "1649.714464");
+  EXPECT_EQ(Text("Zalog"), "1649.71");
   EXPECT_EQ(Text("Punkt"), "7.341");
-  EXPECT_EQ(Text("Label_Loss"), "11012.2₽ или 110.122%");
+  EXPECT_EQ(Text("Label_Loss"), "11012.5₽ или 110.13%");
   const QString terms = QString("комиссия 7 ₽ за лот, шаг лота 0.01, ") +
                         "лот от 0.01, лот до 100, стоп-аут 50%";
   EXPECT_EQ(Text("Label_Broker"), "Счёт в RUB, курс USD/RUB (bid) 73.412\n" + terms);

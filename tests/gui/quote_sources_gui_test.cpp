@@ -119,13 +119,15 @@ TEST_F(QuoteSourcesTest, TheTerminalsPricesTypedForOnePairDriveTheAssistant) {
   EXPECT_EQ(Find<QRadioButton>("RadioButton_sell")->text(), "Продажа (bid): 1.2000");
   EXPECT_EQ(Find<QLabel>("Label_PriceSource")->text(), "Цена: ваша, из терминала");
   EXPECT_EQ(Panel(), "Свои цены: EUR/USD; остальные — " + before);
-  // Buying 0.1 lot at the ask of 1.2003 with leverage 500: 0.1 × 100000 × 1.2003 / 500 dollars.
-  EXPECT_EQ(Find<QLabel>("Zalog")->text(), "24.006");
+  // Buying 0.1 lot at the ask of 1.2003 with leverage 500: 0.1 × 100000 × 1.2003 / 500 =
+  // 24.006 dollars, to the cent.
+  EXPECT_EQ(Find<QLabel>("Zalog")->text(), "24.01");
   Shot("assistant-own");
 
   person::Click(Find<QPushButton>("Button_ClearOwnPrices"));
   EXPECT_EQ(Panel(), before);
-  EXPECT_EQ(Find<QRadioButton>("RadioButton_Buy")->text(), "Покупка (ask): 1.1236");
+  // The source's price back, as the table shows it.
+  EXPECT_EQ(Find<QRadioButton>("RadioButton_Buy")->text(), "Покупка (ask): 1.12360");
 
   // A price the terminal never shows is refused in the user's words.
   person::Prepare(Find<QLineEdit>("Edit_OwnBid"), "1,2", 3);

@@ -79,8 +79,9 @@ TEST_F(GuiTest, PickingARowAndSellingUpdatesTheAssistant) {
   EXPECT_EQ(Find<QLabel>("Label_Valuta")->text(), "GBP/USD");
   EXPECT_EQ(Find<QRadioButton>("RadioButton_Buy")->text(), "Покупка (ask): 1.30540");
   EXPECT_EQ(Find<QRadioButton>("RadioButton_sell")->text(), "Продажа (bid): 1.30510");
-  // Bought at the ask 1.3054: margin 130540 × 0.1 ÷ 500, stop 0.0015 below, take 0.005 above.
-  EXPECT_EQ(Find<QLabel>("Zalog")->text(), "26.108");
+  // Bought at the ask 1.3054: margin 130540 × 0.1 ÷ 500 = 26.108, to the cent; stop 0.0015
+  // below, take 0.005 above.
+  EXPECT_EQ(Find<QLabel>("Zalog")->text(), "26.11");
   EXPECT_EQ(Find<QLineEdit>("Edit_Loss")->text(), "1.30390");
   EXPECT_EQ(Find<QLineEdit>("Edit_Teik")->text(), "1.31040");
   EXPECT_EQ(Find<QLabel>("Soot")->text(), "3.3");
@@ -93,7 +94,7 @@ TEST_F(GuiTest, PickingARowAndSellingUpdatesTheAssistant) {
   EXPECT_EQ(TextColour(sell), QColor(0, 0, 255));
   EXPECT_EQ(TextColour(Find<QRadioButton>("RadioButton_Buy")), QColor(0, 0, 0));
   // Sold at the bid 1.3051: stop 0.0015 above, take 0.005 below.
-  EXPECT_EQ(Find<QLabel>("Zalog")->text(), "26.102");
+  EXPECT_EQ(Find<QLabel>("Zalog")->text(), "26.1");  // 26.102
   EXPECT_EQ(Find<QLineEdit>("Edit_Loss")->text(), "1.30660");
   EXPECT_EQ(Find<QLineEdit>("Edit_Teik")->text(), "1.30010");
 }

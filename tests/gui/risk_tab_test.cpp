@@ -94,10 +94,15 @@ TEST_F(GuiTest, RiskTabTakesTheAssistantTrade) {
   EXPECT_NEAR(Find<QLineEdit>("RiskAmount")->text().toDouble(), expected, expected * 1e-3);
   EXPECT_EQ(Find<QLineEdit>("RiskRatio")->text(), "3.333");  // 500 ÷ 150
 
-  window.model().ComboBox_los.text = "15o";
+  // A stop the assistant cannot use, typed there as a person types it, is what the risk tab
+  // says it cannot take.
+  auto* tabs = Find<QTabWidget>("PageControl1");
+  tabs->setCurrentIndex(2);
+  person::Prepare(Find<QComboBox>("ComboBox_los"), "15o", 3);
+  OpenRiskTab(tabs);
   person::Click(Find<QPushButton>("RiskFromAssistant"));
   ASSERT_EQ(errors_.size(), 1u);
-  EXPECT_EQ(errors_[0], "Помощник: стоп-лосс «15o» — не число.");
+  EXPECT_EQ(errors_[0], "Помощник: Стоп лосс: «15o» — не число. Введите число, например 150.");
 }
 
 TEST_F(GuiTest, RiskTabLargestRunShowsProgressAndCancels) {
