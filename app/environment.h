@@ -30,7 +30,8 @@ struct Environment {
   // defaults stand); empty when there is nothing to say.
   std::string settingsNote;
   // Stores the source, the page addresses and the broker's conditions when the user has changed
-  // them; returns an error text when the settings file could not be written, empty on success.
+  // them; returns what the status bar is to say of it (why the settings file could not be
+  // written, or that a damaged one was set aside first), empty when there is nothing to say.
   std::function<std::string(const Environment&)> saveSettings;
   // The wall clock, for the age of the prices; empty: the system clock.
   std::function<std::chrono::system_clock::time_point()> now;

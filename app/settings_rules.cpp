@@ -1,9 +1,13 @@
 #include "app/settings_rules.h"
 
+#include <cstdio>
+#include <ctime>
+
 #include "app/broker_conditions.h"
 #include "app/build_config.h"
 #include "app/unit1.h"
 #include "support/errors.h"
+#include "support/files.h"
 
 namespace tiramon {
 namespace {
@@ -116,6 +120,52 @@ std::vector<std::pair<std::string, std::string>> SettingsToStore(const Environme
   return values;
 }
 
+SettingsChange SettingsChangeFor(const StoredSettings& stored, const Environment& wanted) {
+  // What the file means now, in the form a save writes.
+  Environment now;
+  ApplySettings(stored, now);
+  std::map<std::string, std::string> current;
+  for (auto& [key, value] : SettingsToStore(now)) current[key] = std::move(value);
+
+  const std::string brokerPrefix = std::string(kBrokerSection) + "/";
+  const auto inBroker = [&brokerPrefix](const std::string& key) {
+    return key.rfind(brokerPrefix, 0) == 0;
+  };
+  SettingsChange change;
+  std::map<std::string, std::string> broker;
+  for (auto& [key, value] : SettingsToStore(wanted)) {
+    if (inBroker(key)) {
+      broker[key] = value;
+    } else if (const auto found = current.find(key);
+               found == current.end() || found->second != value) {
+      change.values.emplace_back(key, std::move(value));
+    }
+  }
+  std::map<std::string, std::string> brokerNow;
+  for (const auto& [key, value] : current) {
+    if (inBroker(key)) brokerNow[key] = value;
+  }
+  if (broker != brokerNow) {
+    change.emptiedSections.emplace_back(kBrokerSection);
+    change.values.insert(change.values.end(), broker.begin(), broker.end());
+  }
+  return change;
+}
+
+std::filesystem::path KeepDamagedSettingsAside(const std::filesystem::path& file,
+                                               std::chrono::system_clock::time_point now) {
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+  const std::string stem = file.string() + ".damaged-" + stamp;
+  for (int attempt = 1;; ++attempt) {
+    const std::filesystem::path aside = attempt == 1 ? stem : stem + "-" + std::to_string(attempt);
+    if (RenameWithoutReplacing(file, aside)) return aside;
+  }
+}
+
 std::string_view TrimmedValue(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t\r");
   if (first == std::string_view::npos) return {};
@@ -150,17 +200,28 @@ bool IsFetchableUrl(std::string_view url, bool httpsAllowed) {
 }
 
 std::string SaveFaultText(SaveFault fault, std::string_view path) {
+  const std::string notSaved = "Настройки не сохранены: ";
   switch (fault) {
     case SaveFault::None:
       return {};
     case SaveFault::NoFolder:
-      return "нет доступа к папке настроек";
+      return notSaved + "нет доступа к папке настроек";
     case SaveFault::NoAccess:
-      return "нет доступа к файлу " + std::string(path);
+      return notSaved + "нет доступа к файлу " + std::string(path);
     case SaveFault::Damaged:
       break;
   }
-  return "файл " + std::string(path) + " повреждён";
+  return notSaved + "файл " + std::string(path) + " повреждён";
+}
+
+std::string KeptAsideText(std::string_view keptAs) {
+  return "Файл настроек был повреждён: он сохранён как " + std::string(keptAs) +
+         ", изменённые настройки записаны в новый файл";
+}
+
+std::string NotKeptAsideText(std::string_view path, std::string_view why) {
+  return "Настройки не сохранены: файл " + std::string(path) +
+         " повреждён, а отложить его не удалось (" + std::string(why) + ")";
 }
 
 void TForm1::StoreSettings() {
@@ -168,9 +229,9 @@ void TForm1::StoreSettings() {
   SettingsChanged = false;
   environment.broker = Broker;
   if (!environment.saveSettings) return;
-  const std::string error = environment.saveSettings(environment);
-  // The change still holds for this run; the status bar says it will not outlive it.
-  environment.settingsNote = error.empty() ? "" : "Настройки не сохранены: " + error;
+  // A change that could not be saved still holds for this run; the status bar says it will not
+  // outlive it, or what the save had to do first.
+  environment.settingsNote = environment.saveSettings(environment);
 }
 
 }  // namespace tiramon

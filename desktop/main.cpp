@@ -9,6 +9,7 @@
 #include "app/program_folder.h"
 #include "desktop/main_window.h"
 #include "desktop/settings.h"
+#include "desktop/single_instance.h"
 #include "support/numtext.h"
 
 int main(int argc, char* argv[]) {
@@ -20,6 +21,10 @@ int main(int argc, char* argv[]) {
   QGuiApplication::setDesktopFileName("tiramon");
   // Hidden is not closed: the program keeps running in the tray until "Выход".
   QApplication::setQuitOnLastWindowClosed(false);
+  // A start while the program runs (perhaps in a tray no panel shows any more) brings that
+  // copy's window forward instead of opening a second one.
+  tiramon::desktop::SingleInstance instance;
+  if (instance.handedOver()) return 0;
 
   // Number texts start with the user's separators, as the first show expects to replace them.
   std::setlocale(LC_NUMERIC, "");
@@ -35,6 +40,8 @@ int main(int argc, char* argv[]) {
     return tiramon::desktop::SaveSettings(settingsPath, changed);
   };
   tiramon::desktop::MainWindow window(std::move(environment));
+  QObject::connect(&instance, &tiramon::desktop::SingleInstance::activationRequested, &window,
+                   &tiramon::desktop::MainWindow::BringForward);
   window.show();
   // "Выход" may be chosen from the tray while the first show waits for the status file, before
   // there is an event loop to end.

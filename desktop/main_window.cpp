@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QScrollArea>
 #include <QSessionManager>
+#include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QUrl>
@@ -63,12 +65,7 @@ MainWindow::MainWindow(Environment environment, TrayMode trayMode) : trayMode_(t
   }
   environment.isMainWindowVisible = [this] { return isVisible(); };
   environment.hideMainWindow = [this] { hide(); };
-  environment.showMainWindow = [this] {
-    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    activateWindow();
-  };
+  environment.showMainWindow = [this] { BringForward(); };
   environment.quitApplication = [this] { Quit(); };
 
   model_ = std::make_unique<TForm1>(std::move(environment));
@@ -148,9 +145,19 @@ void MainWindow::BuildWindow() {
     const int page = model_->PageControl1.activePageIndex;
     if (tabs_->currentIndex() != page) tabs_->setCurrentIndex(page);
   });
-  layout->addWidget(tabs_, 1);
+  // The tabs keep the size the full window gives them; a window fitted to a small screen scrolls
+  // them, while the status bar stays in sight below.
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName("PageScroll");
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setFocusPolicy(Qt::NoFocus);
+  scroll->setWidgetResizable(true);
+  scroll->setWidget(tabs_);
+  layout->addWidget(scroll, 1);
 
   BuildStatusBar(layout);
+  tabs_->setMinimumSize(kClientWidth,
+                        kClientHeight - findChild<QStatusBar*>("StatusBar1")->sizeHint().height());
   // Last: the icon is drawn on the artwork's thread meanwhile, and only showing needs it.
   appIcon_ = artwork_->ApplicationIcon();
   setWindowIcon(appIcon_);

@@ -25,6 +25,7 @@ class QLineEdit;
 class QComboBox;
 class QKeyEvent;
 class QMenu;
+class QMoveEvent;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -71,12 +72,16 @@ class MainWindow : public QWidget {
   QMenu* trayMenu() const { return trayMenu_; }
   // "Выход" was chosen: main() must not enter the event loop, nothing more is shown.
   bool quitRequested() const { return quitRequested_; }
+  // Shows the window from wherever it is (the tray, minimised, behind others) and gives it the
+  // focus: a second start of the program asks for this.
+  void BringForward();
 
   void setVisible(bool visible) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -165,6 +170,8 @@ class MainWindow : public QWidget {
   // Puts the model's answer into the widget as a minimal edit, so caret and undo survive.
   void Apply(QLineEdit* line, const BoxState& state);
   void Quit();
+  // Fits the window to the free area of its screen (desktop/screen_fit.h), frame included.
+  void FitToScreen();
 
   std::unique_ptr<TForm1> model_;
   TrayMode trayMode_ = TrayMode::Auto;
@@ -172,12 +179,16 @@ class MainWindow : public QWidget {
   bool applying_ = false;  // the window itself is editing a box: not a user edit
   bool inFormShow_ = false;
   bool quitRequested_ = false;
+  // Shown, but the frame the window manager puts around it is not known yet: the fit is done
+  // again once it is.
+  bool fitAwaitsFrame_ = false;
   QTabWidget* tabs_ = nullptr;
   // The About pictures and the program icon, made on a second thread from the window's creation.
   std::unique_ptr<ArtworkInAdvance> artwork_;
   QIcon drawnCopyIcon_;  // drawn once for all copy buttons
   QIcon appIcon_;        // drawn once for the window and the tray
   QWidget* indicator_ = nullptr;
+  QLabel* sourcePanel_ = nullptr;  // the status bar's panel that names the prices' source
   QSystemTrayIcon* tray_ = nullptr;
   QMenu* trayMenu_ = nullptr;
   // A deque: a tab built while rendering adds renderers without moving the one that runs.

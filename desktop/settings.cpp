@@ -4,9 +4,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <chrono>
 #include <cstdint>
 
 #include "app/settings_rules.h"
+#include "support/files.h"
 
 namespace tiramon::desktop {
 
@@ -16,7 +18,10 @@ QString SettingsPath() {
   return base + "/tiramon/tiramon.conf";
 }
 
-void LoadSettings(const QString& path, Environment& environment) {
+namespace {
+
+// The file as it is now: missing, unreadable, malformed (Qt would mangle it), or its values.
+StoredSettings ReadStored(const QString& path) {
   StoredSettings stored;
   const QFileInfo info(path);
   QFile file(path);
@@ -38,22 +43,55 @@ void LoadSettings(const QString& path, Environment& environment) {
       }
     }
   }
-  ApplySettings(stored, environment);
+  return stored;
+}
+
+}  // namespace
+
+void LoadSettings(const QString& path, Environment& environment) {
+  ApplySettings(ReadStored(path), environment);
 }
 
 std::string SaveSettings(const QString& path, const Environment& environment) {
   if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
     return SaveFaultText(SaveFault::NoFolder, path.toStdString());
   }
+  // What the file holds now decides what the save changes, so it is read again: the user may
+  // have edited it since the start.
+  StoredSettings stored = ReadStored(path);
+  std::string keptAside;
+  switch (stored.state) {
+    case StoredSettings::State::Unreadable:
+      // Written over, whatever the file holds would be lost.
+      return SaveFaultText(SaveFault::NoAccess, path.toStdString());
+    case StoredSettings::State::Malformed:
+      // Qt would write the new values into the damaged text; the user's file is kept instead.
+      try {
+        keptAside = KeepDamagedSettingsAside(path.toStdString(), std::chrono::system_clock::now());
+      } catch (const InOutError& error) {
+        return NotKeptAsideText(path.toStdString(), error.what());
+      }
+      stored = StoredSettings{};
+      break;
+    case StoredSettings::State::Missing:
+    case StoredSettings::State::Read:
+      break;
+  }
+  const std::string done = keptAside.empty() ? "" : KeptAsideText(keptAside);
+  const SettingsChange change = SettingsChangeFor(stored, environment);
+  if (change.empty()) return done;
+
   QSettings settings(path, QSettings::IniFormat);
-  settings.remove(kBrokerSection);
-  for (const auto& [key, value] : SettingsToStore(environment)) {
+  for (const std::string& section : change.emptiedSections) {
+    settings.remove(QString::fromStdString(section));
+  }
+  for (const auto& [key, value] : change.values) {
     settings.setValue(QString::fromStdString(key), QString::fromStdString(value));
   }
   settings.sync();
   switch (settings.status()) {
     case QSettings::NoError:
-      return {};
+      return done;
     case QSettings::AccessError:
       return SaveFaultText(SaveFault::NoAccess, path.toStdString());
     case QSettings::FormatError:

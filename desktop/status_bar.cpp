@@ -51,7 +51,7 @@ void MainWindow::BuildStatusBar(QVBoxLayout* layout) {
   status->setSizeGripEnabled(false);
   indicator_ = new IndicatorPanel(*model_, status);
   status->addWidget(indicator_);
-  auto* panel1 = new QLabel(status);
+  auto* panel1 = sourcePanel_ = new QLabel(status);
   panel1->setObjectName("StatusBar1Panel1");
   panel1->setFixedWidth(model_->StatusBar1.panels[1].width);
   status->addWidget(panel1);

@@ -3,13 +3,19 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMenu>
+#include <QMoveEvent>
+#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QWindow>
+#include <algorithm>
 
 #include "app/window_rules.h"
 #include "desktop/layout.h"
 #include "desktop/main_window.h"
+#include "desktop/screen_fit.h"
 #include "desktop/status_notifier.h"
 
 namespace tiramon::desktop {
@@ -67,6 +73,36 @@ void MainWindow::BuildTray() {
   tray_->show();
 }
 
+void MainWindow::BringForward() {
+  if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+  show();
+  raise();
+  activateWindow();
+}
+
+void MainWindow::FitToScreen() {
+  QScreen* screen = QGuiApplication::screenAt(pos() + QPoint(1, 1));
+  if (screen == nullptr) screen = this->screen();
+  if (screen == nullptr) return;
+  const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+  const WindowPlace place =
+      FitWindow(QSize(kClientWidth, kClientHeight), pos(), frame, screen->availableGeometry());
+  if (place.client != size()) {
+    setFixedSize(place.client);
+    // The source panel gives up what the window lost in width, so the bar's end stays in view.
+    const int full = model_->StatusBar1.panels[1].width;
+    sourcePanel_->setFixedWidth(std::max(0, full - (kClientWidth - place.client.width())));
+  }
+  if (place.frame != pos()) move(place.frame);
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  if (!fitAwaitsFrame_ || !windowHandle() || windowHandle()->frameMargins().isNull()) return;
+  fitAwaitsFrame_ = false;
+  FitToScreen();
+}
+
 void MainWindow::setVisible(bool visible) {
   if (quitRequested_ && visible) return;
   if (visible && !isVisible()) {
@@ -83,6 +119,10 @@ void MainWindow::setVisible(bool visible) {
     QTimer::singleShot(0, this, [this] {
       if (!quitRequested_) Fire("Form1", Event::Shown);
     });
+  }
+  if (visible && !isVisible()) {
+    fitAwaitsFrame_ = !windowHandle() || windowHandle()->frameMargins().isNull();
+    FitToScreen();
   }
   QWidget::setVisible(visible);
 }

@@ -11,6 +11,7 @@
 #include "quotes/quote_table.h"
 #include "quotes/refresh.h"
 #include "support/download.h"
+#include "support/files.h"
 
 namespace tiramon::quotes {
 namespace {
@@ -58,8 +59,9 @@ std::string JoinedNotes(const RatesOutcome& ecb, const RatesOutcome& cbr) {
 
 RatesOutcome CachedRates(const std::filesystem::path& cache, RatesParser parse) {
   RatesOutcome outcome;
+  // Not followed: a link under the cache's name is there to be refused, dangling or not.
   std::error_code error;
-  if (!std::filesystem::exists(cache, error)) return outcome;
+  if (!std::filesystem::exists(std::filesystem::symlink_status(cache, error))) return outcome;
   try {
     outcome.document = parse(ReadWholeFile(cache));
   } catch (const RatesError& e) {
@@ -77,13 +79,19 @@ RatesOutcome FetchRates(const std::string& url, const std::filesystem::path& cac
   bool unreachable = false;
   try {
     if (DownloadToFile(url, download, processEvents)) {
-      RatesDocument document = parse(ReadWholeFile(download));
-      std::error_code error;
-      std::filesystem::rename(download, cache, error);
+      const std::string bytes = ReadWholeFile(download);
+      RatesDocument document = parse(bytes);
       RatesOutcome outcome;
       outcome.document = std::move(document);
       outcome.fetched = true;
-      if (error) outcome.note = "кэш не записан (" + error.message() + ")";
+      // Only a document that parsed replaces the cache.
+      try {
+        ReplaceFile(cache, {bytes});
+      } catch (const InOutError& e) {
+        outcome.note = std::string("кэш не записан (") + e.what() + ")";
+      }
+      std::error_code ignored;
+      std::filesystem::remove(download, ignored);
       return outcome;
     }
     unreachable = true;

@@ -62,6 +62,8 @@ OriginWords OfficialWords(const PriceOrigin& origin, Clock::time_point now) {
     words.text = RatesDates(origin) + " (из кэша, обновляются…)";
   } else if (allFetched) {
     words.text = RatesDates(origin) + " (средние, без спреда)";
+    // What went wrong beside the fresh rates (a bank's refusal, a cache not written) is said too.
+    if (!origin.note.empty()) words.text += "; " + origin.note;
   } else if (noneFetched) {
     const std::string why = !origin.note.empty() ? origin.note + ". Из кэша: "
                             : origin.unreachable ? "Нет связи, из кэша: "

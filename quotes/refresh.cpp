@@ -3,13 +3,6 @@
 // button is ignored, so one refresh never runs inside another.
 #include "quotes/refresh.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <set>
 #include <utility>
 
@@ -20,43 +13,13 @@
 #include "quotes/provenance.h"
 #include "quotes/quote_table.h"
 #include "support/download.h"
+#include "support/files.h"
 #include "support/http_client.h"
 #include "support/numtext.h"
 
 namespace tiramon {
 namespace quotes {
 namespace {
-
-constexpr std::size_t kWriteBlock = std::size_t{64} * 1024;
-
-std::string FullPath(const std::filesystem::path& file) {
-  std::error_code ignored;
-  std::filesystem::path full = std::filesystem::absolute(file, ignored);
-  if (full.empty()) full = file;
-  return full.lexically_normal().string();
-}
-
-[[noreturn]] void ThrowFileError(const char* what, const std::filesystem::path& file, int error) {
-  throw InOutError(std::string(what) + " \"" + FullPath(file) + "\". " + std::strerror(error));
-}
-
-[[noreturn]] void ThrowCannotCreate(const std::filesystem::path& file, int error) {
-  ThrowFileError("Cannot create file", file, error);
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = ENOSPC;
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
 
 // The forms whose refresh is running now.
 std::set<const TForm1*>& RunningRefreshes() {
@@ -131,31 +94,6 @@ bool IsGoAhead(const std::vector<std::string>& statusLines) {
   }
 }
 
-std::string ReadWholeFile(const std::filesystem::path& file) {
-  const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) ThrowFileError("Cannot open file", file, errno);
-  std::string text;
-  struct stat info {};
-  // One allocation of the right size: growing a large page block by block would copy it over
-  // and over, and its peak would hold it twice.
-  if (fstat(fd, &info) == 0 && info.st_size > 0)
-    text.reserve(static_cast<std::size_t>(info.st_size));
-  char block[64 * 1024];
-  for (;;) {
-    const ssize_t n = read(fd, block, sizeof block);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const int error = errno;
-      close(fd);
-      ThrowFileError("Cannot open file", file, error);
-    }
-    if (n == 0) break;
-    text.append(block, static_cast<std::size_t>(n));
-  }
-  close(fd);
-  return text;
-}
-
 std::string ReadCacheFile(const std::filesystem::path& file) {
   std::string text = ReadWholeFile(file);
   // A cache this program wrote has CR LF breaks only; it is used as read, without a copy.
@@ -172,45 +110,7 @@ std::string ReadCacheFile(const std::filesystem::path& file) {
 
 void WriteCacheFile(const std::filesystem::path& file, std::string_view page,
                     const std::function<void(std::size_t)>& afterBlock) {
-  // The half-written temporary goes away whatever stops the write.
-  struct Temporary {
-    std::string path;
-    int fd = -1;
-    bool renamed = false;
-    ~Temporary() {
-      if (fd >= 0) close(fd);
-      if (!renamed) unlink(path.c_str());
-    }
-  } temporary{file.string() + ".XXXXXX"};
-  temporary.fd = mkostemp(temporary.path.data(), O_CLOEXEC);
-  if (temporary.fd < 0) {
-    temporary.renamed = true;  // nothing was created
-    ThrowCannotCreate(file, errno);
-  }
-  fchmod(temporary.fd, 0644);  // as an ordinary new file would be; mkostemp makes it private
-
-  // The page and its closing CR LF are written as one text in blocks, without joining them into
-  // a copy of the page.
-  constexpr std::string_view kEnd = "\r\n";
-  const std::size_t total = page.size() + kEnd.size();
-  for (std::size_t done = 0; done < total;) {
-    const std::size_t n = std::min(kWriteBlock, total - done);
-    for (std::size_t at = done; at < done + n;) {
-      const bool inPage = at < page.size();
-      const std::string_view part = inPage ? page.substr(at) : kEnd.substr(at - page.size());
-      const std::size_t take = std::min(part.size(), done + n - at);
-      if (!WriteAll(temporary.fd, part.data(), take)) ThrowCannotCreate(file, errno);
-      at += take;
-    }
-    done += n;
-    if (afterBlock) afterBlock(done);
-  }
-  if (fsync(temporary.fd) != 0) ThrowCannotCreate(file, errno);
-  const int fd = temporary.fd;
-  temporary.fd = -1;
-  if (close(fd) != 0) ThrowCannotCreate(file, errno);
-  if (rename(temporary.path.c_str(), file.c_str()) != 0) ThrowCannotCreate(file, errno);
-  temporary.renamed = true;
+  ReplaceFile(file, {page, "\r\n"}, afterBlock);
 }
 
 bool IsDemoPage(std::string_view page) {
@@ -244,7 +144,7 @@ void TForm1::Button9Click() {
 
   const std::filesystem::path statusFile = folder / quotes::kStatusFileName;
   if (DownloadToFile(statusUrl, statusFile, environment.processEvents)) {
-    Memo_Back.lines = quotes::SplitLines(quotes::ReadWholeFile(statusFile));
+    Memo_Back.lines = quotes::SplitLines(ReadWholeFile(statusFile));
     QuotesAvailable = quotes::IsGoAhead(Memo_Back.lines);
   }
 

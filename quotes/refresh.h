@@ -40,15 +40,13 @@ bool IsGoAhead(const std::vector<std::string>& statusLines);
 // network, and goes on to the error box instead of hiding behind the cached quotes.
 std::optional<std::string> FetchLivePage(const std::function<std::string()>& fetch);
 
-// The whole file as bytes. Throws InOutError `Cannot open file "<full path>". <reason>`.
-std::string ReadWholeFile(const std::filesystem::path& file);
-
-// The cache as the page text: the whole file with its line breaks made CR LF.
+// The cache as the page text: the whole file (ReadWholeFile, support/files.h) with its line
+// breaks made CR LF.
 std::string ReadCacheFile(const std::filesystem::path& file);
 
-// Replaces the cache with `page` followed by CR LF. The bytes go to a temporary file beside it
-// that is renamed over the cache only when complete, so a crash or a full disk keeps the
-// previous cache whole. Throws InOutError `Cannot create file "<full path>". <reason>`.
+// Replaces the cache with `page` followed by CR LF (ReplaceFile, support/files.h), so a crash or a
+// full disk keeps the previous cache whole. Throws InOutError `Cannot create file "<full path>".
+// <reason>`.
 // `afterBlock` (for tests) runs after each block written, with the bytes written so far.
 void WriteCacheFile(const std::filesystem::path& file, std::string_view page,
                     const std::function<void(std::size_t)>& afterBlock = {});

@@ -4,14 +4,12 @@
 // through libcurl's multi interface, loaded at its first use: libcurl and the TLS, Kerberos and
 // LDAP libraries behind it cost every start of the program some 6 MB and a tenth of its start-up
 // time, while the usual status address never needs them. Both routes keep the same rules: the
-// file is created on a 200 answer only, written block by block, and deleted when the download
-// fails after creating it.
+// replacement starts on a 200 answer only, is written block by block, and takes the file's place
+// only when the body is complete.
 #include "support/download.h"
 
 #include <curl/curl.h>
 #include <dlfcn.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -39,58 +37,46 @@ constexpr long kTransferLimitMs = 120000;
 constexpr std::size_t kMaxBytes = 32u << 20;
 constexpr int kMaxRedirects = 14;
 
-// The file of one download: created on the 200 answer, closed once complete, deleted unless
-// the download succeeded.
+// The file of one download: its replacement starts on the 200 answer and takes the file's place
+// once the body is complete; a download that fails leaves the previous file as it was.
 class TargetFile {
  public:
   explicit TargetFile(const std::filesystem::path& path) : path_(path) {}
-  ~TargetFile() {
-    if (fd_ >= 0) close(fd_);
-    if (created_ && !kept_) {
-      std::error_code ignored;
-      std::filesystem::remove(path_, ignored);
-    }
-  }
-  TargetFile(const TargetFile&) = delete;
-  TargetFile& operator=(const TargetFile&) = delete;
 
-  bool created() const { return created_; }
-  std::size_t written() const { return written_; }
+  bool created() const { return replacement_ != nullptr; }
+  std::size_t written() const { return replacement_ ? replacement_->written() : 0; }
 
   void Create() {
-    fd_ = open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd_ < 0) throw InOutError(InOutMessage(errno));
-    created_ = true;
+    Said([this] { replacement_ = std::make_unique<FileReplacement>(path_); });
   }
 
   // False when the block would take the file past the size cap: no status file is that large.
   bool Write(const char* data, std::size_t size) {
-    if (size > kMaxBytes - written_) return false;
-    while (size > 0) {
-      const ssize_t n = write(fd_, data, size);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) throw InOutError(InOutMessage(n < 0 ? errno : ENOSPC));
-      data += n;
-      size -= static_cast<std::size_t>(n);
-      written_ += static_cast<std::size_t>(n);
-    }
+    if (size > kMaxBytes - written()) return false;
+    Said([&] { replacement_->Write(std::string_view(data, size)); });
     return true;
   }
 
-  // Closes the complete file and keeps it.
+  // Puts the complete file in place.
   void Keep() {
-    const int fd = fd_;
-    fd_ = -1;
-    if (close(fd) != 0) throw InOutError(InOutMessage(errno));
-    kept_ = true;
+    Said([this] { replacement_->Commit(); });
   }
 
  private:
+  // The download's errors in the words its callers have always shown ("File access denied"); a
+  // refused link keeps its note, which names the file.
+  template <typename Step>
+  static void Said(const Step& step) {
+    try {
+      step();
+    } catch (const FileError& e) {
+      if (e.code() == ELOOP) throw;
+      throw InOutError(InOutMessage(e.code()));
+    }
+  }
+
   const std::filesystem::path& path_;
-  int fd_ = -1;
-  bool created_ = false;
-  bool kept_ = false;
-  std::size_t written_ = 0;
+  std::unique_ptr<FileReplacement> replacement_;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -376,28 +362,6 @@ bool Set(const char* name) {
 }
 
 }  // namespace
-
-std::string InOutMessage(int error) {
-  switch (error) {
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-    case ETXTBSY:
-      return "File access denied";
-    case ENOSPC:
-    case EDQUOT:
-      return "Disk full";
-    case ENOENT:
-    case ENOTDIR:
-      return "Path not found";
-    case EMFILE:
-    case ENFILE:
-      return "Too many open files";
-    default:
-      return std::strerror(error);
-  }
-}
 
 namespace download_detail {
 

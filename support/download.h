@@ -5,8 +5,8 @@
 // go on: the user may quit while the server is silent.
 //
 // Limits: 10 s to connect; the transfer is dropped when fewer than 1 byte per second arrive
-// over 20 s, when it takes longer than 120 s in all, or when the body passes 32 MiB (the file
-// is then deleted, as after any failed download).
+// over 20 s, when it takes longer than 120 s in all, or when the body passes 32 MiB (a failed
+// download, which leaves the previous file as it was).
 #pragma once
 
 #include <filesystem>
@@ -15,25 +15,18 @@
 #include <string_view>
 
 #include "support/errors.h"
+#include "support/files.h"       // InOutError
 #include "support/http_error.h"  // DownloadAborted
 
 namespace tiramon {
 
-// The file at the download's path could not be created or written. The message says why, in
-// the words the user sees ("File access denied" for a folder without write access).
-class InOutError : public UserError {
- public:
-  using UserError::UserError;
-};
-
-// The user's words for a failed file operation with this errno value.
-std::string InOutMessage(int error);
-
-// Downloads `url` into `file`. Only a status of 200 creates (or replaces) the file; any other
-// answer leaves an existing file untouched. Returns true when a non-empty body was stored
-// completely; when the download fails after the file was created, the file is deleted. Network
-// problems return false; file errors throw InOutError. processEvents returns false to stop the
-// download at once: the file is deleted and DownloadAborted thrown.
+// Downloads `url` into `file`. Only a status of 200 starts a replacement of the file; any other
+// answer leaves it untouched. The body goes to a temporary file beside it (support/files.h) that
+// replaces the file only when a non-empty body was stored completely: then it returns true. A
+// download that fails after the 200 removes its temporary file and keeps the previous file whole.
+// Network problems return false; file errors throw InOutError ("File access denied"; a symbolic
+// link under the file's name is refused with a note naming it, and what it points at stays as it
+// was). processEvents returns false to stop the download at once: DownloadAborted is thrown.
 bool DownloadToFile(std::string_view url, const std::filesystem::path& file,
                     const std::function<bool()>& processEvents);
 

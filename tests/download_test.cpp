@@ -64,6 +64,24 @@ INSTANTIATE_TEST_SUITE_P(BothRoutes, DownloadRouteTest,
                            return info.param == Route::kDirect ? "Direct" : "Libcurl";
                          });
 
+// The temporary file a download writes beside `file` before it takes the file's place.
+std::optional<std::filesystem::path> Temporary(const std::filesystem::path& file) {
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator(file.parent_path(), ignored)) {
+    if (entry.path().filename().string().rfind(file.filename().string() + ".", 0) == 0) {
+      return entry.path();
+    }
+  }
+  return std::nullopt;
+}
+
+// How many bytes of the download have reached the disk, in its temporary file or in place.
+std::uintmax_t Written(const std::filesystem::path& file) {
+  std::error_code ignored;
+  const std::uintmax_t size = std::filesystem::file_size(Temporary(file).value_or(file), ignored);
+  return ignored ? 0 : size;
+}
+
 CannedServer::Handler Answer(std::string bytes) {
   return [bytes = std::move(bytes)](CannedConnection& c) {
     if (c.ReadRequest()) c.Send(bytes);
@@ -83,10 +101,11 @@ TEST_P(DownloadRouteTest, ReplacesTheFileOnlyWithACompleteNonEmpty200) {
        "old"},
       {"500 leaves the old file", "HTTP/1.1 500 Error\r\nContent-Length: 0\r\n\r\n", false, "old"},
       {"no answer leaves the old file", "", false, "old"},
-      {"200 with an empty body leaves no file", "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n",
-       false, std::nullopt},
-      {"200 cut short leaves no file", "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\npartial",
-       false, std::nullopt},
+      // A failed download after the 200 loses nothing: the previous file stays whole.
+      {"200 with an empty body keeps the old file", "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n",
+       false, "old"},
+      {"200 cut short keeps the old file", "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\npartial",
+       false, "old"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -95,10 +114,11 @@ TEST_P(DownloadRouteTest, ReplacesTheFileOnlyWithACompleteNonEmpty200) {
     CannedServer server(Answer(c.answer));
     EXPECT_EQ(Download(server.Url("/down/news.txt"), file), c.result);
     EXPECT_EQ(ReadFile(file), c.file);
+    EXPECT_EQ(Temporary(file), std::nullopt);
   }
 }
 
-TEST_P(DownloadRouteTest, AnEndlessBodyStopsAtTheSizeCapAndLeavesNoFile) {
+TEST_P(DownloadRouteTest, AnEndlessBodyStopsAtTheSizeCapAndKeepsTheOldFile) {
   CannedServer server([](CannedConnection& c) {
     if (!c.ReadRequest() || !c.Send("HTTP/1.0 200 OK\r\n\r\n")) return;
     const std::string block(64 * 1024, 'z');
@@ -108,7 +128,8 @@ TEST_P(DownloadRouteTest, AnEndlessBodyStopsAtTheSizeCapAndLeavesNoFile) {
   const auto file = dir_ / "news.txt";
   WriteFile(file, "old");
   EXPECT_FALSE(Download(server.Url("/"), file));
-  EXPECT_FALSE(std::filesystem::exists(file));
+  EXPECT_EQ(ReadFile(file), "old");
+  EXPECT_EQ(Temporary(file), std::nullopt);
 }
 
 TEST_P(DownloadRouteTest, FollowsRedirectsAndSendsItsAgentWithoutCaching) {
@@ -243,9 +264,7 @@ TEST_P(DownloadRouteTest, PumpsEventsAfterEveryBlockAndWhileTheServerStalls) {
   std::vector<std::uintmax_t> sizes;
   const auto pump = [&] {
     pumps.push_back(std::chrono::steady_clock::now());
-    std::error_code ignored;
-    const std::uintmax_t size = std::filesystem::file_size(file, ignored);
-    sizes.push_back(ignored ? 0 : size);
+    sizes.push_back(Written(file));
     return true;
   };
   EXPECT_TRUE(Download(server.Url("/"), file, pump));
@@ -276,14 +295,15 @@ TEST_P(DownloadRouteTest, AnEventHandlerThatThrowsEndsTheDownloadAndRemovesTheFi
   EXPECT_THROW(Download(server.Url("/"), file,
                         [&] {
                           ++calls;
-                          if (std::filesystem::exists(file)) {
+                          if (Temporary(file)) {
                             throw std::runtime_error("window closed");
                           }
                           return true;
                         }),
                std::runtime_error);
-  EXPECT_GE(calls, 2);  // it did run once the file was there
+  EXPECT_GE(calls, 2);  // it did run once the file was being written
   EXPECT_FALSE(std::filesystem::exists(file));
+  EXPECT_EQ(Temporary(file), std::nullopt);
 }
 
 }  // namespace
@@ -316,7 +336,7 @@ TEST_P(DownloadRouteTest, APumpThatSaysStopEndsAStalledDownloadAtOnce) {
     std::optional<std::chrono::steady_clock::time_point> stopAsked;
     bool sawFile = false;
     const auto pump = [&] {
-      sawFile = sawFile || std::filesystem::exists(file);
+      sawFile = sawFile || Temporary(file).has_value();
       if (std::chrono::steady_clock::now() - start < 300ms) return true;
       if (!stopAsked) stopAsked = std::chrono::steady_clock::now();
       return false;  // the user chose to quit
@@ -326,6 +346,7 @@ TEST_P(DownloadRouteTest, APumpThatSaysStopEndsAStalledDownloadAtOnce) {
     EXPECT_LT(std::chrono::steady_clock::now() - *stopAsked, 100ms);
     EXPECT_EQ(sawFile, c.fileWhileStalled);
     EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_EQ(Temporary(file), std::nullopt);
   }
 }
 

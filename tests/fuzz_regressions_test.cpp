@@ -19,6 +19,7 @@
 #include "fuzz/pattern_checks.h"
 #include "fuzz/property.h"
 #include "fuzz/rates_checks.h"
+#include "fuzz/settings_checks.h"
 #include "support/http_reader.h"
 
 namespace tiramon::fuzz {
@@ -35,6 +36,7 @@ constexpr FuzzTarget kTargets[] = {
     {"fuzz_numtext", CheckNumtext},        {"fuzz_pattern", CheckPattern},
     {"fuzz_http_reader", CheckHttpReader}, {"fuzz_page", CheckQuotePage},
     {"fuzz_ecb_rates", CheckEcbRates},     {"fuzz_cbr_rates", CheckCbrRates},
+    {"fuzz_settings", CheckSettings},
 };
 
 fs::path FuzzFolder() { return fs::path(TIRAMON_TEST_DATA).parent_path().parent_path() / "fuzz"; }

@@ -266,6 +266,39 @@ TEST_F(OfficialRefreshTest, HostileAnswersKeepTheTableAndTheCache) {
   }
 }
 
+TEST_F(OfficialRefreshTest, ALinkPlantedAsACacheIsRefusedAndWhatItPointsAtKept) {
+  const std::string refused = "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\n\r\n";
+  const std::string link = "Это символическая ссылка: программа не читает и не пишет свои файлы";
+  struct Case {
+    const char* name;
+    const char* planted;
+    bool answered;     // the banks send their documents
+    const char* said;  // the panel's note on it, before the file's path
+  } cases[] = {
+      {"the ECB cache after a download", "ecb-rates.xml", true, "кэш не записан (Cannot create"},
+      {"the CBR cache after a download", "cbr-rates.xml", true, "кэш не записан (Cannot create"},
+      {"the ECB cache read offline", "ecb-rates.xml", false, "кэш не читается (Cannot open"},
+      {"the CBR cache read offline", "cbr-rates.xml", false, "кэш не читается (Cannot open"},
+      {"the ECB download's own file", "ecb-rates.xml.part", true, "файл не записан (Cannot create"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir folder;
+    TempDir home;
+    const auto letter = home / "letter.txt";
+    WriteFile(letter, kEcb);
+    std::filesystem::create_symlink(letter, folder / c.planted);
+    Banks banks(c.answered ? Ok(kEcb) : refused, c.answered ? Ok(kCbr) : refused);
+    TForm1 form(banks.At(folder.path()));
+    EXPECT_NO_THROW(form.Button9Click());
+    const std::string panel = form.StatusBar1.panels[1].text;
+    const std::string expected =
+        std::string(c.said) + " file \"" + (folder / c.planted).string() + "\". " + link;
+    EXPECT_NE(panel.find(expected), std::string::npos) << panel;
+    EXPECT_EQ(ReadFile(letter), kEcb);
+  }
+}
+
 TEST_F(OfficialRefreshTest, QuittingDuringAStalledDownloadEndsAtOnceAndKeepsEverything) {
   WriteFile(dir_ / "ecb-rates.xml", kEcb);
   // Accepts, reads the request, then says nothing until the test ends.

@@ -196,7 +196,9 @@ TEST_F(RefreshTest, AnUnwritableCacheStopsBeforeTheParse) {
   EXPECT_TRUE(form.ListView1.items.empty());
   EXPECT_TRUE(form.QuotesAvailable);
 
-  // A read-only program folder whose status file may still be rewritten.
+  // A read-only program folder: even a status file open to all is replaced through a temporary
+  // file beside it, so the refresh stops at the status file, and the cache could not be written
+  // either.
   const auto folder = dir_ / "read-only";
   std::filesystem::create_directory(folder);
   WriteFile(folder / "news.txt", "");
@@ -205,17 +207,24 @@ TEST_F(RefreshTest, AnUnwritableCacheStopsBeforeTheParse) {
   const Environment environment = publisher.At(folder);
   const std::optional<std::string> outcome = testing::RunUnprivileged([&]() -> std::string {
     TForm1 child(environment);
+    std::string said;
     try {
       child.Button9Click();
-      return "no error";
+      said = "no error";
     } catch (const std::exception& e) {
-      return std::string(e.what()) + (child.QuotesAvailable ? " / available" : " / unavailable") +
+      said = std::string(e.what()) + (child.QuotesAvailable ? " / available" : " / unavailable") +
              " / rows " + std::to_string(child.ListView1.items.size());
     }
+    try {
+      quotes::WriteCacheFile(folder / "kotirovki.dat", kLivePage);
+    } catch (const std::exception& e) {
+      said += std::string(" / ") + e.what();
+    }
+    return said;
   });
   ASSERT_TRUE(outcome.has_value());
-  EXPECT_EQ(*outcome, "Cannot create file \"" + (folder / "kotirovki.dat").string() +
-                          "\". Permission denied / available / rows 0");
+  EXPECT_EQ(*outcome, "File access denied / unavailable / rows 0 / Cannot create file \"" +
+                          (folder / "kotirovki.dat").string() + "\". Permission denied");
 }
 
 TEST_F(RefreshTest, AnUnwritableStatusFileStopsBeforeTheTableIsTouched) {
@@ -239,6 +248,40 @@ TEST_F(RefreshTest, AnUnwritableStatusFileStopsBeforeTheTableIsTouched) {
   EXPECT_EQ(form.ListView1.columns.at(4).caption, "0.10 лот (без плеча)");
   EXPECT_FALSE(form.QuotesAvailable);
   EXPECT_EQ(publisher.Requests(kQuotesPath), 1);
+}
+
+TEST_F(RefreshTest, ALinkPlantedAsOneOfItsFilesIsRefusedAndWhatItPointsAtKept) {
+  const std::string note = "Это символическая ссылка: программа не читает и не пишет свои файлы";
+  struct Case {
+    const char* name;
+    const char* link;    // the file planted as a link
+    std::string status;  // the status file's answer
+    const char* error;   // how the message begins, before the file's path
+  } cases[] = {
+      {"the status file", "news.txt", Ok("1"), "Cannot create file"},
+      {"the cache, written after a go-ahead", "kotirovki.dat", Ok("1"), "Cannot create file"},
+      {"the cache, read without one", "kotirovki.dat", Ok("closed"), "Cannot open file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir folder;
+    TempDir home;
+    const auto letter = home / "letter.txt";
+    WriteFile(letter, "the user's own bytes");
+    std::filesystem::create_symlink(letter, folder / c.link);
+    Publisher publisher(c.status, Ok(kLivePage));
+    TForm1 form(publisher.At(folder.path()));
+    try {
+      form.Button9Click();
+      ADD_FAILURE() << "no error";
+    } catch (const InOutError& e) {
+      const std::string expected =
+          std::string(c.error) + " \"" + (folder / c.link).string() + "\". " + note;
+      EXPECT_EQ(std::string(e.what()).rfind(expected, 0), 0u) << e.what();
+    }
+    EXPECT_EQ(ReadFile(letter), "the user's own bytes");
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / c.link));
+  }
 }
 
 TEST_F(RefreshTest, QuittingDuringAHungPageFetchLeavesTableAndCacheAsTheyWere) {

@@ -151,6 +151,8 @@ grep -q "^port $port\$" "$work/feed.log" ||
 
 # A fresh, writable program folder: the program keeps news.txt and kotirovki.dat beside itself.
 mkdir -p "$work/app"
+# Only its owner may write it, whatever the umask, or the program would rightly pass it over.
+chmod 755 "$work/app"
 cp "$build/tiramon" "$work/app/tiramon"
 # The launcher shell stays the program's parent, so its exit code is kept once it ends.
 launch() {

@@ -72,7 +72,11 @@ step "watcher running, host registered"
 # first refresh finish without the demo feed.
 cp "$binary" "$work/tiramon"
 cp "$(dirname "$0")/../data/quotes_majors.html" "$work/kotirovki.dat"
-(cd "$work" && exec env QT_QPA_PLATFORM=xcb ./tiramon >"$work/tiramon.log" 2>&1) &
+# A runtime folder of its own: a copy of the program running elsewhere for this user would
+# otherwise take this start as a second one and show its own window instead.
+mkdir -m 700 "$work/runtime"
+(cd "$work" && exec env QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime" ./tiramon \
+  >"$work/tiramon.log" 2>&1) &
 app=$!
 pids+=("$app")
 
