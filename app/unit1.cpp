@@ -149,6 +149,7 @@ TForm1::TForm1(Environment env) : environment(std::move(env)) {
   Edit_QuotesUrl = Edit(environment.quotesUrl.empty() ? build::kQuotesUrl : environment.quotesUrl,
                         "Адрес страницы котировок (http)");
   Button_SaveUrls = Button("Сохранить адреса", "Запомнить адреса и обновить котировки");
+  ShowSourceControls();
 
   // Tab 2 "Помощник".
   GroupBox12.caption = "Торговый инструмент ";

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/quote_sources.h"
 #include "app/unit1.h"
 #include "support/download.h"
 #include "support/numtext.h"
@@ -468,6 +469,35 @@ TEST_F(OfficialRefreshTest, NoOtherFileIsEverShownAsTheRatesThatCameWithTheProgr
   form.Button9Click();
   EXPECT_TRUE(form.ListView1.items.empty());
   EXPECT_EQ(form.StatusBar1.panels[1].text, "Котировок нет: нет связи с ЕЦБ и ЦБ РФ");
+}
+
+TEST_F(OfficialRefreshTest, OnlyThePageSourceShowsItsAddresses) {
+  const auto shown = [](const TForm1& form) {
+    const bool all = form.Label_StatusUrl.visible && form.Edit_StatusUrl.visible &&
+                     form.Label_QuotesUrl.visible && form.Edit_QuotesUrl.visible &&
+                     form.Button_SaveUrls.visible;
+    const bool none = !form.Label_StatusUrl.visible && !form.Edit_StatusUrl.visible &&
+                      !form.Label_QuotesUrl.visible && !form.Edit_QuotesUrl.visible &&
+                      !form.Button_SaveUrls.visible;
+    EXPECT_TRUE(all || none) << "the page's controls shown in part";
+    return all;
+  };
+  WriteFile(dir_ / "kotirovki.dat", "");  // the page source's cache, for its refresh below
+  Banks banks(Ok(kEcb), Ok(kCbr));
+  Environment environment = banks.At(dir_.path());
+  environment.statusUrl = environment.quotesUrl = environment.cbrUrl + "/none";
+  TForm1 official(environment);
+  EXPECT_FALSE(shown(official));
+  environment.quoteSource = QuoteSource::Page;
+  TForm1 form(environment);
+  EXPECT_TRUE(shown(form));
+  form.ComboBox_Source.itemIndex = QuoteSourceIndex(QuoteSource::OfficialRates);
+  form.ComboBox_SourceChange();
+  EXPECT_FALSE(shown(form));
+  EXPECT_EQ(form.ListView1.items.size(), 35u);
+  form.ComboBox_Source.itemIndex = QuoteSourceIndex(QuoteSource::Page);
+  form.ComboBox_SourceChange();
+  EXPECT_TRUE(shown(form));
 }
 
 }  // namespace
