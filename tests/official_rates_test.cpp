@@ -430,27 +430,14 @@ TEST(OfficialMetals, DaysInAnyOrderAndTiesRoundUp) {
                {{"XAU/USD", "1000.01"}, {"XAG/USD", "20.001"}, {"XPD/USD", "3.00"}});
 }
 
+// The faults a body shares with the daily rates (empty, a web page, truncated, a DOCTYPE) are
+// refused by the same code and tried end to end; these are the metals' own.
 TEST(OfficialMetals, HostileDocumentsAreRefused) {
-  const std::string sample = DataFile("cbr-metals-sample.xml");
   const std::string gold = Record("14.03.2023", "1", "4500,12");
-  const std::string bomb =
-      "<?xml version=\"1.0\"?>\n<!DOCTYPE lolz [<!ENTITY lol \"lol\"><!ENTITY lol1 "
-      "\"&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;\">]>\n<Metall>" +
-      Record("14.03.2023", "1", "&lol1;") + "</Metall>";
-  struct Case {
-    std::string body;
-    const char* message;
-  } cases[] = {
-      {"", "ЦБ РФ, металлы: пустой ответ"},
-      {"<!DOCTYPE html><html><body>\xCE\xF8\xE8\xE1\xEA\xE0</body></html>",
-       "ЦБ РФ, металлы: ответ не является документом XML"},
-      {sample.substr(0, sample.size() / 2), "ЦБ РФ, металлы: документ XML повреждён или обрезан"},
-      {bomb, "ЦБ РФ, металлы: документ с DOCTYPE не принимается"},
+  const std::pair<std::string, const char*> cases[] = {
       {DataFile("cbr-daily-sample.xml"), "ЦБ РФ, металлы: неизвестный формат документа"},
       {Metals(""), "ЦБ РФ, металлы: в документе нет цен"},
       {Metals(Record("14.03.2023", "7", "1,0")), "ЦБ РФ, металлы: в документе нет цен"},
-      {Metals(Record("14.03.2023", "1", "0,00")),
-       "ЦБ РФ, металлы: цена золота указана неверно («0,00»)"},
       {Metals(Record("14.03.2023", "2", "-52,37")),
        "ЦБ РФ, металлы: цена серебра указана неверно («-52,37»)"},
       {Metals(Record("14.03.2023", "3", "2350.65")),
@@ -468,13 +455,13 @@ TEST(OfficialMetals, HostileDocumentsAreRefused) {
       {Metals("<Record Code=\"1\"><Buy>4500,12</Buy></Record>"),
        "ЦБ РФ, металлы: в документе нет даты"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.body.substr(0, 200));
+  for (const auto& [body, message] : cases) {
+    SCOPED_TRACE(body.substr(0, 200));
     try {
-      ParseCbrMetals(c.body);
-      ADD_FAILURE() << "accepted, expected: " << c.message;
+      ParseCbrMetals(body);
+      ADD_FAILURE() << "accepted, expected: " << message;
     } catch (const RatesError& e) {
-      EXPECT_EQ(e.what(), std::string(c.message));
+      EXPECT_EQ(e.what(), std::string(message));
     }
   }
 }
