@@ -1,11 +1,10 @@
-// Where the official source's files and addresses come from: the rates that came with the program
-// in an installed tree and in a build tree, and the metals' address in the settings file.
+// Where the rates that came with the program are found: in an installed tree and in a build tree.
+#include "app/bundled_rates.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "app/bundled_rates.h"
-#include "app/settings_rules.h"
 #include "tests/support/test_files.h"
 
 namespace tiramon {
@@ -31,23 +30,6 @@ TEST(BundledRates, FoundFromTheExecutablesFolderInEachTree) {
   EXPECT_TRUE(FindBundledRates(dir / "opt/bin").empty());
   EXPECT_TRUE(FindBundledRates(dir / "elsewhere").empty());
   EXPECT_TRUE(FindBundledRates("").empty());
-}
-
-TEST(MetalsAddress, ReadFromTheSettingsLikeTheBanks) {
-  StoredSettings stored;
-  stored.state = StoredSettings::State::Read;
-  stored.values["quotes/metalsUrl"] = " http://127.0.0.1:9/metals.asp ";
-  Environment environment;
-  ApplySettings(stored, environment);
-  EXPECT_EQ(environment.metalsUrl, "http://127.0.0.1:9/metals.asp");
-  EXPECT_EQ(environment.settingsNote, "");
-
-  stored.values["quotes/metalsUrl"] = "ftp://127.0.0.1/metals";
-  Environment refused;
-  ApplySettings(stored, refused);
-  EXPECT_EQ(refused.metalsUrl, "");  // the bank's own address
-  EXPECT_EQ(refused.settingsNote,
-            "В файле настроек неверно: адрес цен металлов ЦБ РФ; взяты исходные");
 }
 
 }  // namespace
