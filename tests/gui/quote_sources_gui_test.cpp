@@ -87,7 +87,7 @@ TEST_F(QuoteSourcesTest, EachSourceFillsTheTableAndSaysWhereItsPricesCameFrom) {
   EXPECT_EQ(Panel(),
             "ЕЦБ: курсы на 03.01.2023, ЦБ РФ: на 14.03.2023 (средние, без спреда) — устарели");
   auto* table = Find<QTableView>("ListView1");
-  ASSERT_EQ(RowCount(table), 35);  // 31 pairs, then the 4 metals
+  ASSERT_EQ(RowCount(table), 35);               // 31 pairs, then the 4 metals
   EXPECT_EQ(CellText(table, 0, 1), "1.05450");  // EUR/USD: the ECB's 1.0545 dollars per euro
   EXPECT_EQ(CellText(table, 4, 1), "130.800");  // USD/JPY: 137.93 / 1.0545 = 130.80
   Shot("quotes-official");
