@@ -23,6 +23,11 @@ struct Environment {
   QuoteSource quoteSource = QuoteSource::Page;
   std::string ecbUrl;  // empty: the European Central Bank's daily reference rates
   std::string cbrUrl;  // empty: the Bank of Russia's daily rates
+  // Empty: the Bank of Russia's precious-metal prices. Without a query; the refresh adds the days.
+  std::string metalsUrl;
+  // The official document that came with the program, shown when neither bank nor a cache has
+  // rates; empty: none (tests, and a program run outside its tree).
+  std::filesystem::path bundledRates;
   // The trader's broker as the settings file gave it; the defaults impose nothing.
   BrokerConditions broker;
 

@@ -20,6 +20,11 @@ struct PriceOrigin {
   // whether it was downloaded in the last refresh or read from its cache.
   std::string ecbDate, cbrDate;
   bool ecbFetched = false, cbrFetched = false;
+  // The Bank of Russia's metal prices, when the table has their rows: their day, and whether
+  // downloaded in the last refresh.
+  std::string metalsDate;
+  bool metalsFetched = false;
+  bool bundled = false;     // the rates that came with the program (ecbDate is theirs)
   bool refreshing = false;  // cached rates on screen while the downloads run
 
   bool unreachable = false;  // the source could not be reached in the last refresh

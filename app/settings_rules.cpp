@@ -25,6 +25,7 @@ constexpr UrlSetting kUrls[] = {
     {"quotes/pageUrl", &Environment::quotesUrl, false, "адрес страницы"},
     {"quotes/ecbUrl", &Environment::ecbUrl, true, "адрес ЕЦБ"},
     {"quotes/cbrUrl", &Environment::cbrUrl, true, "адрес ЦБ РФ"},
+    {"quotes/metalsUrl", &Environment::metalsUrl, true, "адрес цен металлов ЦБ РФ"},
 };
 
 // The broker's keys, each with its text in BrokerTexts.

@@ -284,6 +284,8 @@ class TForm1 {
   void Timer_AgeTimer();              // quotes/provenance.cpp: the prices have aged
   // Puts Prices into words: status-bar panel 1 and the assistant's price source.
   void ShowPriceOrigin();  // quotes/provenance.cpp
+  // The page's two addresses and their button are there only while the page is the source.
+  void ShowSourceControls();  // quotes/source_choice.cpp
   // Stores the settings when a handler has changed them (SettingsChanged); a file that cannot be
   // written is said in the status bar.
   void StoreSettings();  // app/settings_rules.cpp

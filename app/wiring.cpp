@@ -91,6 +91,7 @@ constexpr Wire kWires[] = {
 
 constexpr FollowUp kFollowUps[] = {
     {&TForm1::FormCreate, &TForm1::ShowAccountCurrency},
+    {&TForm1::FormCreate, &TForm1::ShowSourceControls},
     // New prices, a new source or the trader's own prices: the assistant counts again with them.
     {&TForm1::Button9Click, &TForm1::ListView1Click},
     {&TForm1::ComboBox_SourceChange, &TForm1::StoreSettings},

@@ -32,6 +32,8 @@ if(TARGET tiramon)
   add_custom_target(tiramon_icons ALL DEPENDS ${tiramon_icon_files})
 
   install(TARGETS tiramon RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # The rates shown when neither bank nor a cache has any (quotes/official_refresh.h finds them).
+  install(FILES ${tiramon_bundled_rates} DESTINATION ${CMAKE_INSTALL_DATADIR}/tiramon)
   install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/packaging/tiramon.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   foreach(size IN LISTS tiramon_icon_sizes)

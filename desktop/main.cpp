@@ -6,6 +6,7 @@
 #include <clocale>
 #include <thread>
 
+#include "app/bundled_rates.h"
 #include "app/program_folder.h"
 #include "desktop/main_window.h"
 #include "desktop/settings.h"
@@ -32,8 +33,10 @@ int main(int argc, char* argv[]) {
   std::setlocale(LC_NUMERIC, "C");
 
   tiramon::Environment environment;
-  environment.programFolder = tiramon::ChooseProgramFolder(
-      QDir(QApplication::applicationDirPath()).absolutePath().toStdString());
+  const std::string executableFolder =
+      QDir(QApplication::applicationDirPath()).absolutePath().toStdString();
+  environment.programFolder = tiramon::ChooseProgramFolder(executableFolder);
+  environment.bundledRates = tiramon::FindBundledRates(executableFolder);
   const QString settingsPath = tiramon::desktop::SettingsPath();
   tiramon::desktop::LoadSettings(settingsPath, environment);
   environment.saveSettings = [settingsPath](const tiramon::Environment& changed) {

@@ -6,6 +6,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <iterator>
 #include <numeric>
 #include <string>
 #include <string_view>
@@ -121,6 +123,66 @@ inline void CheckCbrRates(const std::uint8_t* data, std::size_t size) {
   rates_checks::CheckDocument(document);
   TIRAMON_FUZZ_REQUIRE(document.rates.count("RUB") == 0, "the rouble priced in roubles");
   rates_checks::CheckQuotes(document, "RUB", true, quotes::DeriveQuotes(nullptr, &document));
+}
+
+// Metals: any body is refused with a message naming the bank's metals, or gives the latest day's
+// positive prices per gram within their tighter bounds; their dollar prices, against a usual
+// dollar and against the most extreme one the daily rates allow (the largest denominator), come
+// in kMetalNames' order with their decimals and within half a last decimal of the exact value.
+inline void CheckCbrMetals(const std::uint8_t* data, std::size_t size) {
+  const std::string_view body(reinterpret_cast<const char*>(data), size);
+  quotes::RatesDocument metals;
+  try {
+    metals = quotes::ParseCbrMetals(body);
+  } catch (const quotes::RatesError& e) {
+    rates_checks::CheckMessage(e.what(), "ЦБ РФ, металлы");
+    return;
+  }
+  const std::string& date = metals.date;
+  TIRAMON_FUZZ_REQUIRE(date.size() == 10 && date[2] == '.' && date[5] == '.',
+                       "date " + Shown(date));
+  TIRAMON_FUZZ_REQUIRE(!metals.rates.empty() && metals.rates.size() <= 4, "metals count");
+  for (const auto& [code, rate] : metals.rates) {
+    TIRAMON_FUZZ_REQUIRE(code == "XAU" || code == "XAG" || code == "XPT" || code == "XPD",
+                         "metal " + Shown(code));
+    TIRAMON_FUZZ_REQUIRE(rate.numerator > 0 && rate.numerator < 1'000'000'000u &&
+                             rate.denominator > 0 && rate.denominator <= 10'000u &&
+                             std::gcd(rate.numerator, rate.denominator) == 1,
+                         "price of " + code + " beyond its bounds");
+  }
+  // "75,4321" roubles per dollar, and 10^-12 roubles per 10^6 dollars: 1 / 10^18.
+  const quotes::DecimalRate dollars[] = {{754321, 10000}, {1, 1'000'000'000'000'000'000u}};
+  for (const quotes::DecimalRate& dollar : dollars) {
+    quotes::RatesDocument cbr;
+    cbr.rates["USD"] = dollar;
+    const std::vector<quotes::OfficialQuote> quotes = quotes::DeriveMetalQuotes(&metals, &cbr);
+    std::size_t next = 0;
+    for (const quotes::OfficialQuote& quote : quotes) {
+      while (next < std::size(quotes::kMetalNames) && quotes::kMetalNames[next] != quote.name) {
+        ++next;
+      }
+      TIRAMON_FUZZ_REQUIRE(next < std::size(quotes::kMetalNames),
+                           "metal out of order: " + quote.name);
+      ++next;
+      const std::size_t places = quote.name == "XAG/USD" ? 3 : 2;
+      const std::string& price = quote.price;
+      const std::size_t point = price.find('.');
+      TIRAMON_FUZZ_REQUIRE(point != std::string::npos && point > 0 &&
+                               price.size() - point - 1 == places &&
+                               price.find_first_not_of("0123456789.") == std::string::npos,
+                           quote.name + " price " + Shown(price));
+      const quotes::DecimalRate& gram = metals.rates.at(quote.name.substr(0, 3));
+      const long double exact = static_cast<long double>(gram.numerator) /
+                                static_cast<long double>(gram.denominator) * 31.1034768L *
+                                static_cast<long double>(dollar.denominator) /
+                                static_cast<long double>(dollar.numerator);
+      const long double half = 0.5L * std::pow(10.0L, -static_cast<long double>(places));
+      const long double shown = std::strtold(price.c_str(), nullptr);
+      TIRAMON_FUZZ_REQUIRE(
+          shown > 0 && std::fabs(shown - exact) <= half * (1 + 1e-12L) + exact * 1e-15L,
+          quote.name + " price " + price + " for " + Shown(exact));
+    }
+  }
 }
 
 }  // namespace tiramon::fuzz

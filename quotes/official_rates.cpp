@@ -18,11 +18,17 @@ __extension__ typedef unsigned __int128 Wide;
 
 constexpr std::string_view kEcb = "ЕЦБ";
 constexpr std::string_view kCbr = "ЦБ РФ";
+constexpr std::string_view kMetals = "ЦБ РФ, металлы";
 
 // Bounds that keep every product in DeriveQuotes inside 128 bits (see DecimalRate).
 constexpr std::uint64_t kMantissaLimit = 1'000'000'000'000'000;  // 10^15, exclusive
 constexpr int kMaxFractionDigits = 12;
 constexpr std::uint64_t kMaxNominal = 1'000'000;
+// A metal's price in roubles per gram: tighter bounds, so that its product with the grams in an
+// ounce and a dollar rate of the bounds above still fits in 128 bits (see DeriveMetalQuotes).
+// A million roubles a gram with four decimals is far beyond any price the bank has set.
+constexpr std::uint64_t kMetalMantissaLimit = 1'000'000'000;  // 10^9, exclusive
+constexpr int kMaxMetalFractionDigits = 4;
 // A rate or nominal text longer than this is refused before its digits are read.
 constexpr std::size_t kMaxNumberText = 64;
 // How much of a faulty text a message quotes: the panel has room for a few words.
@@ -111,7 +117,9 @@ DecimalRate Reduced(std::uint64_t numerator, std::uint64_t denominator) {
 // exponent, no thousands marks; at most 15 significant digits and 12 after the mark once the
 // zeros that carry no value are dropped. Nothing when the text is anything else or zero.
 std::optional<DecimalRate> ParsePositiveDecimal(std::string_view text, char mark,
-                                                std::uint64_t per = 1) {
+                                                std::uint64_t per = 1,
+                                                std::uint64_t mantissaLimit = kMantissaLimit,
+                                                int maxFractionDigits = kMaxFractionDigits) {
   text = Trimmed(text);
   if (text.empty() || text.size() > kMaxNumberText) return std::nullopt;
   const std::size_t markAt = text.find(mark);
@@ -123,13 +131,13 @@ std::optional<DecimalRate> ParsePositiveDecimal(std::string_view text, char mark
   };
   if (!digits(whole) || !digits(fraction)) return std::nullopt;
   while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
-  if (fraction.size() > static_cast<std::size_t>(kMaxFractionDigits)) return std::nullopt;
+  if (fraction.size() > static_cast<std::size_t>(maxFractionDigits)) return std::nullopt;
 
   std::uint64_t mantissa = 0;
   for (std::string_view part : {whole, fraction}) {
     for (char c : part) {
       mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-      if (mantissa >= kMantissaLimit) return std::nullopt;
+      if (mantissa >= mantissaLimit) return std::nullopt;
     }
   }
   if (mantissa == 0) return std::nullopt;
@@ -260,6 +268,29 @@ pugi::xml_node FirstChildNamed(pugi::xml_node parent, std::string_view localName
     if (child.type() == pugi::node_element && LocalName(child.name()) == localName) return child;
   }
   return {};
+}
+
+// --- Metals ----------------------------------------------------------------------------------
+
+// The bank's metal codes 1 to 4, as the table names them and as a message names the metal.
+constexpr std::string_view kMetalCodes[] = {"XAU", "XAG", "XPT", "XPD"};
+constexpr std::string_view kMetalGenitives[] = {"золота", "серебра", "платины", "палладия"};
+
+// The metal of a record's Code, nothing for a metal the table has no row for.
+std::optional<std::size_t> MetalIndex(std::string_view code) {
+  code = Trimmed(code);
+  if (code.size() != 1 || code[0] < '1' || code[0] > '4') return std::nullopt;
+  return static_cast<std::size_t>(code[0] - '1');
+}
+
+DecimalRate MetalPrice(std::size_t metal, std::string_view text) {
+  const std::optional<DecimalRate> price =
+      ParsePositiveDecimal(text, ',', 1, kMetalMantissaLimit, kMaxMetalFractionDigits);
+  if (!price) {
+    Fail(kMetals,
+         "цена " + std::string(kMetalGenitives[metal]) + " указана неверно (" + Quoted(text) + ")");
+  }
+  return *price;
 }
 
 // --- Prices ----------------------------------------------------------------------------------
@@ -401,6 +432,40 @@ RatesDocument ParseCbrRates(std::string_view bytes) {
   return document;
 }
 
+RatesDocument ParseCbrMetals(std::string_view bytes) {
+  CheckBody(kMetals, bytes);
+  const std::string text = Windows1251ToUtf8(bytes);
+  pugi::xml_document tree;
+  const pugi::xml_node root = ParseXml(tree, kMetals, text, "Metall");
+  // Metall / Record Date=... Code=... / Buy, Sell: a record per metal and day, in no promised
+  // order. Only the latest day is used, so only its records are checked for repeats.
+  RatesDocument latest;
+  bool found = false;
+  for (const pugi::xml_node record : root.children("Record")) {
+    const std::optional<std::size_t> metal = MetalIndex(record.attribute("Code").value());
+    if (!metal) continue;
+    const pugi::xml_attribute date = record.attribute("Date");
+    if (!date) Fail(kMetals, "в документе нет даты");
+    RatesDocument day;
+    SetDate(day, kMetals, date.value(), false);
+    // The bank sets one accounting price a day and writes it as both; a broken Sell is as much
+    // a fault of the document as a broken Buy.
+    const DecimalRate price = MetalPrice(*metal, record.child_value("Buy"));
+    if (record.child("Sell")) MetalPrice(*metal, record.child_value("Sell"));
+    if (found && day.day < latest.day) continue;
+    if (!found || day.day > latest.day) {
+      latest = std::move(day);
+      found = true;
+    }
+    if (!latest.rates.emplace(kMetalCodes[*metal], price).second) {
+      Fail(kMetals, "цена " + std::string(kMetalGenitives[*metal]) + " на " + latest.date +
+                        " указана дважды");
+    }
+  }
+  if (!found) Fail(kMetals, "в документе нет цен");
+  return latest;
+}
+
 const std::vector<std::string_view>& OfficialPairNames() {
   static const std::vector<std::string_view> kNames = {
       "EUR/USD", "GBP/USD", "AUD/USD", "NZD/USD", "USD/JPY", "USD/CHF", "USD/CAD", "USD/SEK",
@@ -426,6 +491,32 @@ std::vector<OfficialQuote> DeriveQuotes(const RatesDocument* ecb, const RatesDoc
     const int places = name.find("JPY") != std::string_view::npos ? 2 : 4;
     if (std::optional<std::string> price = RoundedText(*mid, places)) {
       quotes.push_back({std::string(name), std::move(*price)});
+    }
+  }
+  return quotes;
+}
+
+std::vector<OfficialQuote> DeriveMetalQuotes(const RatesDocument* metals,
+                                             const RatesDocument* cbr) {
+  std::vector<OfficialQuote> quotes;
+  if (metals == nullptr || cbr == nullptr) return quotes;
+  const auto usd = cbr->rates.find("USD");
+  if (usd == cbr->rates.end()) return quotes;
+  // A troy ounce is 31.1034768 grams = 311034768 / 10^7 = 19439673 / 625000 in lowest terms.
+  constexpr std::uint64_t kOunceNumerator = 19'439'673;
+  constexpr std::uint64_t kOunceDenominator = 625'000;
+  for (std::size_t i = 0; i < std::size(kMetalNames); ++i) {
+    const auto gram = metals->rates.find(std::string(kMetalCodes[i]));
+    if (gram == metals->rates.end()) continue;
+    // Dollars per ounce = (roubles per gram × grams per ounce) ÷ roubles per dollar. Bounds:
+    // a gram's numerator < 10^9, the ounce's < 2^25, a rate's denominator <= 10^18 (< 2^60):
+    // below 2^115, and RoundedText's 2 × 10^3 more stays below 2^127.
+    const Fraction price{
+        Wide{gram->second.numerator} * kOunceNumerator * usd->second.denominator,
+        Wide{gram->second.denominator} * kOunceDenominator * usd->second.numerator};
+    const int places = kMetalCodes[i] == "XAG" ? 3 : 2;
+    if (std::optional<std::string> text = RoundedText(price, places)) {
+      quotes.push_back({std::string(kMetalNames[i]), std::move(*text)});
     }
   }
   return quotes;

@@ -1,5 +1,6 @@
 // The official-rates quote source: reading the European Central Bank's and the Bank of Russia's
-// daily reference rates, and turning them into mid prices for the pairs of the quote table.
+// daily reference rates and the Bank of Russia's precious-metal prices, and turning them into mid
+// prices for the pairs and metals of the quote table.
 // Everything here is exact decimal arithmetic, so a price ends exactly where a trader expects.
 #pragma once
 
@@ -27,10 +28,12 @@ struct RatesDocument {
   std::chrono::sys_days day;  // the same date, for working out the prices' age
   // ECB: units of the currency per euro (the euro itself is not listed).
   // Bank of Russia: roubles per ONE unit of the currency (Value / Nominal; no RUB entry).
+  // Bank of Russia's metals: roubles per gram of "XAU", "XAG", "XPT", "XPD" on `date`.
   std::map<std::string, DecimalRate> rates;
 };
 
-// A document that cannot be used. The message is Russian, names the source ("ЕЦБ" or "ЦБ РФ")
+// A document that cannot be used. The message is Russian, names the source ("ЕЦБ", "ЦБ РФ" or
+// "ЦБ РФ, металлы")
 // and the fault, and is short enough for a status-bar panel.
 class RatesError : public UserError {
  public:
@@ -44,6 +47,9 @@ inline constexpr std::size_t kMaxRatesDocumentBytes = 4u << 20;
 RatesDocument ParseEcbRates(std::string_view xml);
 // XML_daily.asp: windows-1251 bytes, decimal comma, rates per Nominal units.
 RatesDocument ParseCbrRates(std::string_view bytes);
+// xml_metall.asp: windows-1251 bytes, a <Record> per metal and day, roubles per gram with a
+// decimal comma. The document keeps the latest day's prices and that day as its date.
+RatesDocument ParseCbrMetals(std::string_view bytes);
 
 struct OfficialQuote {
   std::string name;   // "EUR/USD"
@@ -61,6 +67,13 @@ std::vector<OfficialQuote> DeriveQuotes(const RatesDocument* ecb, const RatesDoc
 
 // The pair names DeriveQuotes walks through, in the quote table's order.
 const std::vector<std::string_view>& OfficialPairNames();
+
+inline constexpr std::string_view kMetalNames[] = {"XAU/USD", "XAG/USD", "XPT/USD", "XPD/USD"};
+
+// Dollars per troy ounce of each metal the document prices, in kMetalNames' order: roubles per
+// gram × 31.1034768 grams ÷ the Bank of Russia's roubles per dollar in `cbr`, rounded half up to
+// 2 decimals (silver 3). None without both documents.
+std::vector<OfficialQuote> DeriveMetalQuotes(const RatesDocument* metals, const RatesDocument* cbr);
 
 // Whole days from the document's date to `today` (negative when the date lies ahead).
 int AgeInDays(const RatesDocument& document, std::chrono::sys_days today);

@@ -1,8 +1,11 @@
-// The official-rates source: the European Central Bank's and the Bank of Russia's daily rates,
-// each downloaded with the window kept alive, cached beside the quote cache with its own date,
-// and read from that cache when it cannot be fetched. The rates become the usual table rows.
+// The official-rates source: the European Central Bank's and the Bank of Russia's daily rates and
+// the Bank of Russia's metal prices, each downloaded with the window kept alive, cached beside the
+// quote cache with its own date, and read from that cache when it cannot be fetched. The rates
+// become the usual table rows; with neither bank nor a cache, the rates that came with the
+// program do, marked as old.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -16,6 +19,11 @@ namespace tiramon::quotes {
 
 inline constexpr const char* kEcbCacheFileName = "ecb-rates.xml";
 inline constexpr const char* kCbrCacheFileName = "cbr-rates.xml";
+inline constexpr const char* kMetalsCacheFileName = "cbr-metals.xml";
+
+// The metals address asking for the ten days up to `today`, so that a weekend or a holiday still
+// has a day: `?date_req1=DD/MM/YYYY&date_req2=DD/MM/YYYY` appended (`&` after an existing query).
+std::string MetalsRequestUrl(std::string_view address, std::chrono::sys_days today);
 
 // One source's rates after a refresh: the document (downloaded, else cached, else none) and what
 // went wrong on the way, in the user's words.

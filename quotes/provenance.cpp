@@ -2,9 +2,12 @@
 // demo figure or last week's rate posing as this minute's; these texts say which, every time.
 #include "quotes/provenance.h"
 
+#include <algorithm>
 #include <ctime>
+#include <iterator>
 
 #include "app/unit1.h"
+#include "quotes/official_rates.h"
 
 namespace tiramon::quotes {
 namespace {
@@ -24,13 +27,6 @@ std::string TwoDigits(int value) {
   return std::string(1, static_cast<char>('0' + value / 10)) + static_cast<char>('0' + value % 10);
 }
 
-std::chrono::sys_days LocalDay(Clock::time_point moment) {
-  const std::tm local = LocalTime(moment);
-  return std::chrono::year_month_day{std::chrono::year{local.tm_year + 1900},
-                                     std::chrono::month{static_cast<unsigned>(local.tm_mon + 1)},
-                                     std::chrono::day{static_cast<unsigned>(local.tm_mday)}};
-}
-
 bool RatesStale(const std::string& date, Clock::time_point now) {
   if (date.empty()) return false;
   const std::optional<std::chrono::sys_days> day = ParseRatesDate(date);
@@ -39,30 +35,57 @@ bool RatesStale(const std::string& date, Clock::time_point now) {
   return (LocalDay(now) - *day).count() > kStaleRatesDays;
 }
 
+bool IsMetal(std::string_view pair) {
+  return std::find(std::begin(kMetalNames), std::end(kMetalNames), pair) != std::end(kMetalNames);
+}
+
 // "ЕЦБ и ЦБ РФ: курсы на 08.12.2026" (or ", курсы" after another colon), or each with its own
-// date when they differ.
+// date when they differ; the metals' day when it is not the Bank of Russia's.
 std::string RatesDates(const PriceOrigin& origin, const char* separator = ": ") {
   const bool ecb = !origin.ecbDate.empty();
   const bool cbr = !origin.cbrDate.empty();
+  std::string dates;
   if (ecb && cbr && origin.ecbDate != origin.cbrDate) {
-    return std::string(kEcb) + ": курсы на " + origin.ecbDate + ", " + kCbr + ": на " +
-           origin.cbrDate;
+    dates =
+        std::string(kEcb) + ": курсы на " + origin.ecbDate + ", " + kCbr + ": на " + origin.cbrDate;
+  } else {
+    const std::string names = ecb && cbr ? std::string(kEcb) + " и " + kCbr : ecb ? kEcb : kCbr;
+    dates = names + separator + "курсы на " + (ecb ? origin.ecbDate : origin.cbrDate);
   }
-  const std::string names = ecb && cbr ? std::string(kEcb) + " и " + kCbr : ecb ? kEcb : kCbr;
-  return names + separator + "курсы на " + (ecb ? origin.ecbDate : origin.cbrDate);
+  if (!origin.metalsDate.empty() && origin.metalsDate != origin.cbrDate) {
+    dates += ", металлы: на " + origin.metalsDate;
+  }
+  return dates;
+}
+
+// The rates that came with the program: old by nature, whatever the refresh says besides.
+OriginWords BundledWords(const PriceOrigin& origin) {
+  OriginWords words;
+  words.text = std::string("Курсы, поставленные с программой: ") + kEcb + " на " + origin.ecbDate;
+  if (origin.refreshing) {
+    words.text += " (обновляются…)";
+  } else if (!origin.note.empty()) {
+    words.text = origin.note + ". " + words.text;
+  }
+  words.stale = true;
+  return words;
 }
 
 OriginWords OfficialWords(const PriceOrigin& origin, Clock::time_point now) {
+  if (origin.bundled) return BundledWords(origin);
   OriginWords words;
   const bool ecb = !origin.ecbDate.empty();
   const bool cbr = !origin.cbrDate.empty();
-  const bool allFetched = (!ecb || origin.ecbFetched) && (!cbr || origin.cbrFetched);
-  const bool noneFetched = !origin.ecbFetched && !origin.cbrFetched;
+  const bool metals = !origin.metalsDate.empty();
+  const bool allFetched = (!ecb || origin.ecbFetched) && (!cbr || origin.cbrFetched) &&
+                          (!metals || origin.metalsFetched);
+  const bool noneFetched = !origin.ecbFetched && !origin.cbrFetched && !origin.metalsFetched;
   if (origin.refreshing) {
     words.text = RatesDates(origin) + " (из кэша, обновляются…)";
   } else if (allFetched) {
     words.text = RatesDates(origin) + " (средние, без спреда)";
-    // What went wrong beside the fresh rates (a bank's refusal, a cache not written) is said too.
+    // What went wrong beside the fresh rates (a bank's refusal, a cache not written), and why a
+    // source that gave nothing at all is missing, is said too.
     if (!origin.note.empty()) words.text += "; " + origin.note;
   } else if (noneFetched) {
     const std::string why = !origin.note.empty() ? origin.note + ". Из кэша: "
@@ -70,7 +93,13 @@ OriginWords OfficialWords(const PriceOrigin& origin, Clock::time_point now) {
                                                  : "Из кэша: ";
     words.text = why + RatesDates(origin, ", ");
   } else {
-    const char* cached = origin.ecbFetched ? kCbr : kEcb;
+    std::string cached;
+    const auto add = [&cached](const char* name) {
+      cached += (cached.empty() ? "" : " и ") + std::string(name);
+    };
+    if (ecb && !origin.ecbFetched) add(kEcb);
+    if (cbr && !origin.cbrFetched) add(kCbr);
+    if (metals && !origin.metalsFetched) add("металлы");
     words.text = RatesDates(origin) + " (средние, без спреда); " + cached + " из кэша";
     if (!origin.note.empty()) {
       words.text += ": " + origin.note;
@@ -78,7 +107,8 @@ OriginWords OfficialWords(const PriceOrigin& origin, Clock::time_point now) {
       words.text += ": нет связи";
     }
   }
-  words.stale = RatesStale(origin.ecbDate, now) || RatesStale(origin.cbrDate, now);
+  words.stale = RatesStale(origin.ecbDate, now) || RatesStale(origin.cbrDate, now) ||
+                RatesStale(origin.metalsDate, now);
   return words;
 }
 
@@ -123,6 +153,13 @@ OriginWords SourceWords(const PriceOrigin& origin, Clock::time_point now) {
 }
 
 }  // namespace
+
+std::chrono::sys_days LocalDay(Clock::time_point moment) {
+  const std::tm local = LocalTime(moment);
+  return std::chrono::year_month_day{std::chrono::year{local.tm_year + 1900},
+                                     std::chrono::month{static_cast<unsigned>(local.tm_mon + 1)},
+                                     std::chrono::day{static_cast<unsigned>(local.tm_mday)}};
+}
 
 std::optional<std::chrono::sys_days> ParseRatesDate(std::string_view text) {
   if (text.size() != 10 || text[2] != '.' || text[5] != '.') return std::nullopt;
@@ -187,6 +224,18 @@ OriginWords WorkingPriceWords(const PriceOrigin& origin, std::string_view pair,
       words.colour = colors::Gray;
       break;
     case PriceOrigin::Kind::Official: {
+      if (origin.bundled) {
+        words.text = "Цена: курс из программы на " + origin.ecbDate + " — не для ордеров";
+        words.stale = true;
+        words.colour = colors::Maroon;
+        break;
+      }
+      if (IsMetal(pair) && !origin.metalsDate.empty()) {
+        words.text = "Цена: учётная ЦБ РФ на " + origin.metalsDate + " — не для ордеров";
+        words.stale = RatesStale(origin.metalsDate, now);
+        words.colour = colors::Maroon;
+        break;
+      }
       const bool rouble = pair.find("RUB") != std::string_view::npos;
       const std::string& date = (rouble || origin.ecbDate.empty()) && !origin.cbrDate.empty()
                                     ? origin.cbrDate

@@ -1,6 +1,7 @@
 // Where the prices came from and how old they are, in words: the status bar's second panel and
 // the line beside the assistant's direction buttons. Daily official rates older than four days
-// and a quote page older than an hour read as stale, in red.
+// and a quote page older than an hour read as stale, in red; so do, whatever their date, the rates
+// that came with the program.
 #pragma once
 
 #include <chrono>
@@ -17,6 +18,9 @@ using Clock = std::chrono::system_clock;
 
 inline constexpr auto kStalePage = std::chrono::hours(1);
 inline constexpr int kStaleRatesDays = 4;
+
+// The calendar day of a moment in local time.
+std::chrono::sys_days LocalDay(Clock::time_point moment);
 
 // "DD.MM.YYYY" as a calendar day; nullopt for anything else.
 std::optional<std::chrono::sys_days> ParseRatesDate(std::string_view text);

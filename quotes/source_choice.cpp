@@ -1,5 +1,6 @@
 // The user's choice of quote source and the quote page's two addresses. A change is stored in the
-// settings file at once and takes effect at once: the table is refreshed from the new source.
+// settings file at once and takes effect at once: the table is refreshed from the new source, and
+// only the page source shows its addresses.
 #include <string>
 #include <string_view>
 
@@ -42,8 +43,18 @@ void TForm1::ComboBox_SourceChange() {
   const QuoteSource chosen = kQuoteSourceOrder[index];
   if (chosen == environment.quoteSource) return;
   environment.quoteSource = chosen;
+  ShowSourceControls();
   SettingsChanged = true;
   Button9Click();
+}
+
+void TForm1::ShowSourceControls() {
+  const bool page = environment.quoteSource == QuoteSource::Page;
+  Label_StatusUrl.visible = page;
+  Edit_StatusUrl.visible = page;
+  Label_QuotesUrl.visible = page;
+  Edit_QuotesUrl.visible = page;
+  Button_SaveUrls.visible = page;
 }
 
 void TForm1::Button_SaveUrlsClick() {

@@ -1,6 +1,7 @@
-// The official-rates documents: the real ECB file and a Bank of Russia file in its real format,
-// every derived price against figures worked out by hand, half-way rounding, which bank values
-// which pair, and hostile documents that must be refused quickly with a Russian message.
+// The official-rates documents: the real ECB file and Bank of Russia files (rates and metals) in
+// their real format, every derived price against figures worked out by hand, half-way rounding,
+// which bank values which pair, and hostile documents that must be refused quickly with a Russian
+// message.
 #include "quotes/official_rates.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +45,20 @@ std::string Cbr(std::string_view valutes, std::string_view date = "14.03.2023") 
   return "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n<ValCurs Date=\"" +
          std::string(date) + "\" name=\"Foreign Currency Market\">" + std::string(valutes) +
          "</ValCurs>";
+}
+
+std::string Record(std::string_view date, std::string_view code, std::string_view buy,
+                   std::string_view sell = "") {
+  return "<Record Date=\"" + std::string(date) + "\" Code=\"" + std::string(code) + "\"><Buy>" +
+         std::string(buy) + "</Buy><Sell>" + std::string(sell.empty() ? buy : sell) +
+         "</Sell></Record>";
+}
+
+// A Bank of Russia metals document (windows-1251) with the given <Record> elements.
+std::string Metals(std::string_view records) {
+  return "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n<Metall FromDate=\"20230305\" "
+         "ToDate=\"20230314\" name=\"Precious metals quotations\">" +
+         std::string(records) + "</Metall>";
 }
 
 struct Row {
@@ -375,6 +390,79 @@ TEST(OfficialRates, HostileDocumentsAreRefusedQuickly) {
       EXPECT_EQ(e.what(), c.message);
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+  }
+}
+
+TEST(OfficialMetals, TheLatestDayInDollarsPerOunce) {
+  const RatesDocument metals = ParseCbrMetals(DataFile("cbr-metals-sample.xml"));
+  EXPECT_EQ(metals.date, "14.03.2023");
+  EXPECT_EQ(metals.day, std::chrono::sys_days{2023y / 3 / 14});
+  ASSERT_EQ(metals.rates.size(), 4u);
+  const RatesDocument cbr = ParseCbrRates(DataFile("cbr-daily-sample.xml"));
+  // Roubles per gram on 14.03.2023 (the sample's last of four days) × 31.1034768 grams per troy
+  // ounce ÷ the bank's 75.4321 roubles per dollar; 2 decimals, silver 3.
+  ExpectQuotes(DeriveMetalQuotes(&metals, &cbr),
+               {
+                   {"XAU/USD", "1855.57"},  // 4500.12 × 31.1034768 / 75.4321 = 1855.5678...
+                   {"XAG/USD", "21.594"},   // 52.37 × 31.1034768 / 75.4321 = 21.59411...
+                   {"XPT/USD", "969.26"},   // 2350.65 × 31.1034768 / 75.4321 = 969.2609...
+                   {"XPD/USD", "1401.95"},  // 3400.00 × 31.1034768 / 75.4321 = 1401.9471...
+               });
+  // Without the bank's dollar the metals have no price in dollars.
+  EXPECT_TRUE(DeriveMetalQuotes(&metals, nullptr).empty());
+  EXPECT_TRUE(DeriveMetalQuotes(nullptr, &cbr).empty());
+}
+
+TEST(OfficialMetals, DaysInAnyOrderAndTiesRoundUp) {
+  // A dollar of 31.1034768 roubles makes a price per ounce equal to the price per gram, so the
+  // ties are written out: 1000.005 is half-way between 1000.00 and 1000.01, silver's 20.0005
+  // between 20.000 and 20.001; 3.0049 is below half of 3.00..3.01. The newest day comes first
+  // and an unknown metal (code 5) has no row.
+  const RatesDocument cbr = ParseCbrRates(Cbr(Valute("USD", "1", "31,1034768")));
+  const RatesDocument metals = ParseCbrMetals(
+      Metals(Record("14.03.2023", "1", "1000,005") + Record("14.03.2023", "2", "20,0005") +
+             Record("14.03.2023", "4", "3,0049") + Record("14.03.2023", "5", "1,0") +
+             Record("13.03.2023", "1", "999,0") + Record("13.03.2023", "3", "900,0") +
+             Record("13.03.2023", "1", "999,0")));
+  EXPECT_EQ(metals.date, "14.03.2023");
+  // Platinum had no price on the latest day: no row rather than an older day's price.
+  ExpectQuotes(DeriveMetalQuotes(&metals, &cbr),
+               {{"XAU/USD", "1000.01"}, {"XAG/USD", "20.001"}, {"XPD/USD", "3.00"}});
+}
+
+// The faults a body shares with the daily rates (empty, a web page, truncated, a DOCTYPE) are
+// refused by the same code and tried end to end; these are the metals' own.
+TEST(OfficialMetals, HostileDocumentsAreRefused) {
+  const std::string gold = Record("14.03.2023", "1", "4500,12");
+  const std::pair<std::string, const char*> cases[] = {
+      {DataFile("cbr-daily-sample.xml"), "ЦБ РФ, металлы: неизвестный формат документа"},
+      {Metals(""), "ЦБ РФ, металлы: в документе нет цен"},
+      {Metals(Record("14.03.2023", "7", "1,0")), "ЦБ РФ, металлы: в документе нет цен"},
+      {Metals(Record("14.03.2023", "2", "-52,37")),
+       "ЦБ РФ, металлы: цена серебра указана неверно («-52,37»)"},
+      {Metals(Record("14.03.2023", "3", "2350.65")),
+       "ЦБ РФ, металлы: цена платины указана неверно («2350.65»)"},
+      {Metals(Record("14.03.2023", "4", "3400,00", "-1")),
+       "ЦБ РФ, металлы: цена палладия указана неверно («-1»)"},
+      // Beyond the bounds that keep the arithmetic exact: 10^9 hundredths and more, five decimals.
+      {Metals(Record("14.03.2023", "1", "10000000,01")),
+       "ЦБ РФ, металлы: цена золота указана неверно («10000000,01»)"},
+      {Metals(Record("14.03.2023", "1", "4500,12345")),
+       "ЦБ РФ, металлы: цена золота указана неверно («4500,12345»)"},
+      {Metals(gold + gold), "ЦБ РФ, металлы: цена золота на 14.03.2023 указана дважды"},
+      {Metals(Record("31.02.2023", "1", "4500,12")),
+       "ЦБ РФ, металлы: дата указана неверно («31.02.2023»)"},
+      {Metals("<Record Code=\"1\"><Buy>4500,12</Buy></Record>"),
+       "ЦБ РФ, металлы: в документе нет даты"},
+  };
+  for (const auto& [body, message] : cases) {
+    SCOPED_TRACE(body.substr(0, 200));
+    try {
+      ParseCbrMetals(body);
+      ADD_FAILURE() << "accepted, expected: " << message;
+    } catch (const RatesError& e) {
+      EXPECT_EQ(e.what(), std::string(message));
+    }
   }
 }
 

@@ -1,6 +1,7 @@
-// The official-rates source end to end on loopback: the central banks' documents served by test
-// servers fill the quote table and its caches; hostile answers leave the table and the caches as
-// they were and say why in the status panel.
+// The official-rates source end to end on loopback: the central banks' documents (rates and
+// metals) served by test servers fill the quote table and its caches; hostile answers leave the
+// table and the caches as they were and say why in the status panel; with no bank and no cache
+// the rates that came with the program stand in, marked as old.
 #include "quotes/official_refresh.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "app/quote_sources.h"
 #include "app/unit1.h"
+#include "app/wiring.h"
 #include "support/download.h"
 #include "support/numtext.h"
 #include "tests/support/canned_server.h"
@@ -35,14 +38,17 @@ std::string TestData(const char* name) {
 
 const std::string kEcb = TestData("eurofxref-daily-2023-01-03.xml");
 const std::string kCbr = TestData("cbr-daily-sample.xml");
+const std::string kMetals = TestData("cbr-metals-sample.xml");
+const std::string kRefused = "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\n\r\n";
 
-// Serves the two documents; either answer can be swapped for a hostile one.
+// Serves the three documents; any answer can be swapped for a hostile one.
 class Banks {
  public:
-  Banks(std::string ecbAnswer, std::string cbrAnswer)
-      : server_(CannedServer::Replies([ecbAnswer, cbrAnswer](const std::string& request) {
+  Banks(std::string ecbAnswer, std::string cbrAnswer, std::string metalsAnswer = Ok(kMetals))
+      : server_(CannedServer::Replies([=](const std::string& request) {
           if (request.rfind("GET /ecb.xml ", 0) == 0) return ecbAnswer;
           if (request.rfind("GET /cbr.asp ", 0) == 0) return cbrAnswer;
+          if (request.rfind("GET /metals.asp?", 0) == 0) return metalsAnswer;
           return std::string("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n");
         })) {}
   Environment At(const std::filesystem::path& folder) const {
@@ -51,8 +57,10 @@ class Banks {
     environment.quoteSource = QuoteSource::OfficialRates;
     environment.ecbUrl = server_.Url("/ecb.xml");
     environment.cbrUrl = server_.Url("/cbr.asp");
+    environment.metalsUrl = server_.Url("/metals.asp");
     return environment;
   }
+  std::vector<std::string> requests() const { return server_.requests(); }
 
  private:
   CannedServer server_;
@@ -131,6 +139,12 @@ TEST_F(OfficialRefreshTest, TheBanksRatesBecomeTheTable) {
       {"EUR/CAD", "1.4414"},   // 1.4414 / 1
       {"GBP/CHF", "1.1220"},   // 0.9879 / 0.88048 = 1.12200...
       {"SGD/JPY", "97.22"},    // 137.93 / 1.4188 = 97.216...
+      // After the pairs the metals of the latest day of the sample (14.03.2023), in roubles per
+      // gram × 31.1034768 grams per ounce ÷ 75.4321 roubles per dollar.
+      {"XAU/USD", "1855.57"},  // 4500.12 × 31.1034768 / 75.4321 = 1855.5678...
+      {"XAG/USD", "21.594"},   // 52.37 × 31.1034768 / 75.4321 = 21.59411...
+      {"XPT/USD", "969.26"},   // 2350.65 × 31.1034768 / 75.4321 = 969.2609...
+      {"XPD/USD", "1401.95"},  // 3400.00 × 31.1034768 / 75.4321 = 1401.9471...
   };
   const std::vector<Row> rows = Rows(form);
   ASSERT_EQ(rows.size(), expected.size());
@@ -150,6 +164,7 @@ TEST_F(OfficialRefreshTest, TheBanksRatesBecomeTheTable) {
   EXPECT_EQ(form.StatusBar1.panels[1].fontColor, colors::Red);
   EXPECT_EQ(ReadFile(dir_ / "ecb-rates.xml"), kEcb);
   EXPECT_EQ(ReadFile(dir_ / "cbr-rates.xml"), kCbr);
+  EXPECT_EQ(ReadFile(dir_ / "cbr-metals.xml"), kMetals);
   EXPECT_FALSE(std::filesystem::exists(dir_ / "ecb-rates.xml.part"));
 }
 
@@ -159,19 +174,17 @@ TEST_F(OfficialRefreshTest, WithoutAnAnswerTheCachesServe) {
     TForm1 form(banks.At(dir_.path()));
     form.Button9Click();
   }
-  const std::string refused = "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\n\r\n";
-  Banks down(refused, refused);
+  Banks down(kRefused, kRefused, kRefused);
   TForm1 form(down.At(dir_.path()));
   form.Button9Click();
-  EXPECT_EQ(form.ListView1.items.size(), 31u);
+  EXPECT_EQ(form.ListView1.items.size(), 35u);  // 31 pairs and 4 metals
   EXPECT_FALSE(form.QuotesAvailable);
   EXPECT_EQ(form.StatusBar1.panels[1].text,
             "Нет связи, из кэша: ЕЦБ: курсы на 03.01.2023, ЦБ РФ: на 14.03.2023 — устарели");
 }
 
 TEST_F(OfficialRefreshTest, FirstStartWithoutNetworkOrCacheSaysSoWithoutAnErrorBox) {
-  const std::string refused = "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\n\r\n";
-  Banks down(refused, refused);
+  Banks down(kRefused, kRefused, kRefused);
   TForm1 form(down.At(dir_.path()));
   form.FirstShow = true;
   EXPECT_NO_THROW(form.FormShow());
@@ -193,7 +206,7 @@ TEST_F(OfficialRefreshTest, FirstShowPutsUpTheCacheAndRefreshesOnceTheWindowIsUp
             "ЕЦБ: курсы на 03.01.2023 (из кэша, обновляются…) — устарели");
   EXPECT_FALSE(form.QuotesAvailable);
   form.FormActivate();
-  EXPECT_EQ(form.ListView1.items.size(), 31u);
+  EXPECT_EQ(form.ListView1.items.size(), 35u);  // 31 pairs and 4 metals
   EXPECT_TRUE(form.QuotesAvailable);
   EXPECT_FALSE(form.RefreshAfterShow);
 }
@@ -256,7 +269,7 @@ TEST_F(OfficialRefreshTest, HostileAnswersKeepTheTableAndTheCache) {
     form.Button9Click();
     form.Prices.ownPair.clear();
     const std::vector<Row> rows = Rows(form);
-    ASSERT_EQ(rows.size(), 31u);
+    ASSERT_EQ(rows.size(), 35u);
     EXPECT_EQ(rows[4].price, "130.80");  // USD/JPY from the cached ECB rates
     EXPECT_FALSE(form.QuotesAvailable);
     EXPECT_NE(form.StatusBar1.panels[1].text.find(c.said), std::string::npos)
@@ -310,6 +323,7 @@ TEST_F(OfficialRefreshTest, QuittingDuringAStalledDownloadEndsAtOnceAndKeepsEver
   environment.quoteSource = QuoteSource::OfficialRates;
   environment.ecbUrl = stalled.Url("/ecb.xml");
   environment.cbrUrl = stalled.Url("/cbr.asp");
+  environment.metalsUrl = stalled.Url("/metals.asp");
   const auto start = std::chrono::steady_clock::now();
   environment.processEvents = [start] {
     return std::chrono::steady_clock::now() - start < 300ms;  // the user quits after 0.3 s
@@ -321,6 +335,191 @@ TEST_F(OfficialRefreshTest, QuittingDuringAStalledDownloadEndsAtOnceAndKeepsEver
   EXPECT_LT(std::chrono::steady_clock::now() - start, 1300ms);
   EXPECT_EQ(form.ListView1.items.size(), rows);
   EXPECT_EQ(ReadFile(dir_ / "ecb-rates.xml"), kEcb);
+}
+
+// 14.03.2023 at noon UTC: the same day in every zone a trader is likely to be in.
+const std::chrono::system_clock::time_point kMarch14 =
+    std::chrono::sys_days{std::chrono::year{2023} / 3 / 14} + std::chrono::hours(12);
+
+TEST_F(OfficialRefreshTest, TheMetalsAskForTheTenDaysUpToToday) {
+  Banks banks(Ok(kEcb), Ok(kCbr));
+  Environment environment = banks.At(dir_.path());
+  environment.now = [] { return kMarch14; };
+  TForm1 form(environment);
+  form.Button9Click();
+  // Ten days up to today, 14.03.2023: from 05.03.2023.
+  const std::vector<std::string> requests = banks.requests();
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(requests[2].substr(0, requests[2].find(" HTTP/")),
+            "GET /metals.asp?date_req1=05/03/2023&date_req2=14/03/2023");
+  // An address with a query of its own gets the days after an "&".
+  environment.metalsUrl += "?lang=ru";
+  TForm1 second(environment);
+  second.Button9Click();
+  const std::vector<std::string> again = banks.requests();
+  ASSERT_EQ(again.size(), 6u);
+  EXPECT_EQ(again[5].substr(0, again[5].find(" HTTP/")),
+            "GET /metals.asp?lang=ru&date_req1=05/03/2023&date_req2=14/03/2023");
+}
+
+TEST_F(OfficialRefreshTest, MetalsComeFromTheirCacheWhenTheBankIsDown) {
+  {
+    Banks banks(Ok(kEcb), Ok(kCbr));
+    TForm1 form(banks.At(dir_.path()));
+    form.Button9Click();
+  }
+  Banks metalsDown(Ok(kEcb), Ok(kCbr), kRefused);
+  TForm1 form(metalsDown.At(dir_.path()));
+  form.Button9Click();
+  const std::vector<Row> rows = Rows(form);
+  ASSERT_EQ(rows.size(), 35u);
+  EXPECT_EQ(rows[31].price, "1855.57");  // XAU/USD as the cached 14.03.2023 prices give it
+  EXPECT_EQ(form.StatusBar1.panels[1].text,
+            "ЕЦБ: курсы на 03.01.2023, ЦБ РФ: на 14.03.2023 (средние, без спреда); металлы из "
+            "кэша: нет связи — устарели");
+  EXPECT_EQ(ReadFile(dir_ / "cbr-metals.xml"), kMetals);
+}
+
+TEST_F(OfficialRefreshTest, HostileMetalDocumentsKeepTheTableAndTheCache) {
+  const std::string record = "<Record Date=\"14.03.2023\" Code=\"1\"><Buy>";
+  const auto gold = [&](const std::string& price) {
+    std::string document = kMetals;
+    const std::string at = record + "4500,12</Buy><Sell>4500,12</Sell>";
+    document.replace(document.find(at), at.size(),
+                     record + price + "</Buy><Sell>" + price + "</Sell>");
+    return document;
+  };
+  const std::string bomb =
+      "<?xml version=\"1.0\"?>\n<!DOCTYPE m [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b "
+      "\"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">]>\n"
+      "<Metall>" +
+      record + "&c;</Buy></Record></Metall>";
+  std::string noUsd = kCbr;
+  const std::size_t usd = noUsd.find("<Valute ID=\"R01235\">");
+  noUsd.erase(usd, noUsd.find("</Valute>", usd) + 9 - usd);
+  struct Case {
+    const char* name;
+    std::string cbrAnswer, metalsAnswer;
+    const char* said;
+  } cases[] = {
+      {"an empty body", Ok(kCbr), Ok(""), "металлы из кэша: нет связи"},
+      {"an HTML page", Ok(kCbr), Ok("<html><body>Technical work</body></html>"),
+       "ЦБ РФ, металлы: ответ не является документом XML"},
+      {"truncated XML", Ok(kCbr), Ok(kMetals.substr(0, kMetals.size() / 2)),
+       "ЦБ РФ, металлы: документ XML повреждён или обрезан"},
+      {"a price of zero", Ok(kCbr), Ok(gold("0,00")),
+       "ЦБ РФ, металлы: цена золота указана неверно («0,00»)"},
+      {"a negative price", Ok(kCbr), Ok(gold("-4500,12")),
+       "ЦБ РФ, металлы: цена золота указана неверно («-4500,12»)"},
+      {"an entity bomb", Ok(kCbr), Ok(bomb), "ЦБ РФ, металлы: документ с DOCTYPE не принимается"},
+      // The dollar of the cached daily rates prices the metals.
+      {"no USD/RUB", Ok(noUsd), Ok(kMetals), "ЦБ РФ: в документе нет курса USD"},
+  };
+  {
+    Banks banks(Ok(kEcb), Ok(kCbr));
+    TForm1 form(banks.At(dir_.path()));
+    form.Button9Click();
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Banks banks(Ok(kEcb), c.cbrAnswer, c.metalsAnswer);
+    TForm1 form(banks.At(dir_.path()));
+    form.Button9Click();
+    const std::vector<Row> rows = Rows(form);
+    ASSERT_EQ(rows.size(), 35u);
+    EXPECT_EQ(rows[31].price, "1855.57");  // XAU/USD from the cache: 4500.12 roubles a gram
+    EXPECT_NE(form.StatusBar1.panels[1].text.find(c.said), std::string::npos)
+        << form.StatusBar1.panels[1].text;
+    EXPECT_EQ(ReadFile(dir_ / "cbr-metals.xml"), kMetals);
+    EXPECT_EQ(ReadFile(dir_ / "cbr-rates.xml"), kCbr);
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "cbr-metals.xml.part"));
+  }
+}
+
+TEST_F(OfficialRefreshTest, MetalsWithoutTheBanksDollarAreLeftOutAndSaidSo) {
+  Banks banks(Ok(kEcb), kRefused);
+  TForm1 form(banks.At(dir_.path()));
+  form.Button9Click();
+  EXPECT_EQ(form.ListView1.items.size(), 30u);  // the ECB's pairs: no rouble, no metal
+  EXPECT_NE(form.StatusBar1.panels[1].text.find("ЦБ РФ, металлы: нет курса USD ЦБ РФ"),
+            std::string::npos)
+      << form.StatusBar1.panels[1].text;
+}
+
+// The build's copy of the rates that came with the program (the ctest entry bundled_rates holds
+// it to the ECB's published document).
+const std::filesystem::path kBundled =
+    std::filesystem::path(TIRAMON_BUILD_DIR) / "share/tiramon/eurofxref-daily-2023-01-03.xml";
+
+TEST_F(OfficialRefreshTest, WithoutBanksOrCacheTheRatesThatCameWithTheProgramStandIn) {
+  Banks down(kRefused, kRefused, kRefused);
+  Environment environment = down.At(dir_.path());
+  environment.bundledRates = kBundled;
+  TForm1 form(environment);
+  form.FirstShow = true;
+  form.FormShow();
+  // At once, before any download: the ECB's pairs of 03.01.2023, without the rouble.
+  EXPECT_EQ(form.ListView1.items.size(), 30u);
+  EXPECT_EQ(form.StatusBar1.panels[1].text,
+            "Курсы, поставленные с программой: ЕЦБ на 03.01.2023 (обновляются…) — устарели");
+  form.FormActivate();
+  const std::vector<Row> rows = Rows(form);
+  ASSERT_EQ(rows.size(), 30u);
+  EXPECT_EQ(rows[0].price, "1.0545");  // EUR/USD: the document's 1.0545 dollars per euro
+  EXPECT_EQ(rows[4].price, "130.80");  // USD/JPY: 137.93 / 1.0545 = 130.801...
+  EXPECT_FALSE(form.QuotesAvailable);
+  EXPECT_EQ(form.StatusBar1.panels[1].text,
+            "Нет связи с ЕЦБ и ЦБ РФ. Курсы, поставленные с программой: ЕЦБ "
+            "на 03.01.2023 — устарели");
+  EXPECT_EQ(form.StatusBar1.panels[1].fontColor, colors::Red);
+  EXPECT_EQ(form.SelectedPair, "EUR/USD");
+  EXPECT_EQ(form.Label_PriceSource.caption,
+            "Цена: курс из программы на 03.01.2023 — не для ордеров, устарела");
+  // Nothing was cached from them: a cache holds what a bank sent.
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "ecb-rates.xml"));
+  // A refresh into an empty table, without the first show, says the same.
+  TForm1 refreshed(environment);
+  refreshed.Button9Click();
+  EXPECT_EQ(refreshed.ListView1.items.size(), 30u);
+  EXPECT_EQ(refreshed.StatusBar1.panels[1].text, form.StatusBar1.panels[1].text);
+}
+
+TEST_F(OfficialRefreshTest, NoOtherFileIsEverShownAsTheRatesThatCameWithTheProgram) {
+  // A document of the right format and name, but not of the day the program came with.
+  std::string other = kEcb;
+  other.replace(other.find("2023-01-03"), 10, "2024-05-06");
+  WriteFile(dir_ / "eurofxref-daily-2023-01-03.xml", other);
+  Banks down(kRefused, kRefused, kRefused);
+  Environment environment = down.At(dir_.path());
+  environment.bundledRates = dir_ / "eurofxref-daily-2023-01-03.xml";
+  TForm1 form(environment);
+  form.Button9Click();
+  EXPECT_TRUE(form.ListView1.items.empty());
+  EXPECT_EQ(form.StatusBar1.panels[1].text, "Котировок нет: нет связи с ЕЦБ и ЦБ РФ");
+}
+
+TEST_F(OfficialRefreshTest, OnlyThePageSourceShowsItsAddresses) {
+  const auto shown = [](const TForm1& form) {
+    const bool page = form.Button_SaveUrls.visible;
+    for (bool visible : {form.Label_StatusUrl.visible, form.Edit_StatusUrl.visible,
+                         form.Label_QuotesUrl.visible, form.Edit_QuotesUrl.visible}) {
+      EXPECT_EQ(visible, page) << "the page's controls shown in part";
+    }
+    return page;
+  };
+  Banks banks(Ok(kEcb), Ok(kCbr));
+  Environment environment = banks.At(dir_.path());
+  // As the window creates it: the controls follow the source once it is created.
+  TForm1 official(environment);
+  RunHandler(official, WiredHandler("Form1", Event::Create));
+  EXPECT_FALSE(shown(official));
+  environment.quoteSource = QuoteSource::Page;
+  TForm1 form(environment);
+  RunHandler(form, WiredHandler("Form1", Event::Create));
+  EXPECT_TRUE(shown(form));
+  form.ComboBox_Source.itemIndex = QuoteSourceIndex(QuoteSource::OfficialRates);
+  form.ComboBox_SourceChange();
+  EXPECT_FALSE(shown(form));
 }
 
 }  // namespace

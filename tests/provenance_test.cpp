@@ -50,6 +50,23 @@ PriceOrigin Official(std::string ecbDate, std::string cbrDate, bool ecbFetched, 
   return origin;
 }
 
+// The Bank of Russia's metal prices of `date` beside the two banks' rates.
+PriceOrigin WithMetals(PriceOrigin origin, std::string date, bool fetched) {
+  origin.metalsDate = std::move(date);
+  origin.metalsFetched = fetched;
+  return origin;
+}
+
+PriceOrigin Bundled(std::string note = "", bool refreshing = false) {
+  PriceOrigin origin;
+  origin.kind = PriceOrigin::Kind::Official;
+  origin.bundled = true;
+  origin.ecbDate = "03.01.2023";
+  origin.note = std::move(note);
+  origin.refreshing = refreshing;
+  return origin;
+}
+
 PriceOrigin Page(bool live, Clock::time_point time, bool demo = false, bool unreachable = false) {
   PriceOrigin origin;
   origin.kind = PriceOrigin::Kind::Page;
@@ -71,6 +88,8 @@ TEST_F(ProvenanceTest, PanelNamesTheSourceAndTheAge) {
   nothing.note = "нет связи с ЕЦБ и ЦБ РФ";
   PriceOrigin own = Page(true, kNow - 2min);
   own.ownPair = "EUR/USD";
+  PriceOrigin noDollar = Official("08.12.2026", "", true, false);
+  noDollar.note = "ЦБ РФ, металлы: нет курса USD ЦБ РФ для пересчёта";
   struct Case {
     const char* name;
     PriceOrigin origin;
@@ -111,6 +130,34 @@ TEST_F(ProvenanceTest, PanelNamesTheSourceAndTheAge) {
       {"own prices over the page", own, "Свои цены: EUR/USD; остальные — Страница котировок: 11:58",
        colors::Black},
       {"no prices at all", nothing, "Котировок нет: нет связи с ЕЦБ и ЦБ РФ", colors::Red},
+      {"metals of the Bank of Russia's day",
+       WithMetals(Official("08.12.2026", "08.12.2026", true, true), "08.12.2026", true),
+       "ЕЦБ и ЦБ РФ: курсы на 08.12.2026 (средние, без спреда)", colors::Black},
+      {"metals of another day",
+       WithMetals(Official("08.12.2026", "09.12.2026", true, true), "08.12.2026", true),
+       "ЕЦБ: курсы на 08.12.2026, ЦБ РФ: на 09.12.2026, металлы: на 08.12.2026 (средние, без "
+       "спреда)",
+       colors::Black},
+      {"metals cached with a bank",
+       WithMetals(Official("08.12.2026", "08.12.2026", false, true), "08.12.2026", false),
+       "ЕЦБ и ЦБ РФ: курсы на 08.12.2026 (средние, без спреда); ЕЦБ и металлы из кэша",
+       colors::Black},
+      {"old metals",
+       WithMetals(Official("08.12.2026", "08.12.2026", true, true), "04.12.2026", true),
+       "ЕЦБ и ЦБ РФ: курсы на 08.12.2026, металлы: на 04.12.2026 (средние, без спреда) — устарели",
+       colors::Red},
+      {"a source that gave nothing says why", noDollar,
+       "ЕЦБ: курсы на 08.12.2026 (средние, без спреда); ЦБ РФ, металлы: нет курса USD ЦБ РФ для "
+       "пересчёта",
+       colors::Black},
+      // The rates that came with the program are old whatever the day.
+      {"the program's own rates, refreshing", Bundled("", true),
+       "Курсы, поставленные с программой: ЕЦБ на 03.01.2023 (обновляются…) — устарели",
+       colors::Red},
+      {"the program's own rates, banks down", Bundled("Нет связи с ЕЦБ и ЦБ РФ"),
+       "Нет связи с ЕЦБ и ЦБ РФ. Курсы, поставленные с программой: ЕЦБ на "
+       "03.01.2023 — устарели",
+       colors::Red},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -144,6 +191,14 @@ TEST_F(ProvenanceTest, AssistantSaysWhereItsPriceComesFrom) {
        colors::Gray},
       {"an old page", Page(false, kNow - 2h), "EUR/USD",
        "Цена: страница котировок, 10:00, устарела", colors::Red},
+      {"a metal takes the metals' day",
+       WithMetals(Official("08.12.2026", "09.12.2026", true, true), "07.12.2026", true), "XAU/USD",
+       "Цена: учётная ЦБ РФ на 07.12.2026 — не для ордеров", colors::Maroon},
+      {"an old metal price",
+       WithMetals(Official("08.12.2026", "09.12.2026", true, true), "01.12.2026", true), "XAG/USD",
+       "Цена: учётная ЦБ РФ на 01.12.2026 — не для ордеров, устарела", colors::Red},
+      {"the program's own rates", Bundled(), "EUR/USD",
+       "Цена: курс из программы на 03.01.2023 — не для ордеров, устарела", colors::Red},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -53,7 +53,9 @@ TEST_F(QuoteSourcesTest, EachSourceFillsTheTableAndSaysWhereItsPricesCameFrom) {
   testing::FeedProcess feed(TIRAMON_QUOTE_FEED, {});
   const std::string ecb = TestData("eurofxref-daily-2023-01-03.xml");
   const std::string cbr = TestData("cbr-daily-sample.xml");
+  const std::string metals = TestData("cbr-metals-sample.xml");
   CannedServer banks(CannedServer::Replies([&](const std::string& request) {
+    if (request.rfind("GET /metals?", 0) == 0) return Ok(metals);
     return Ok(request.rfind("GET /ecb ", 0) == 0 ? ecb : cbr);
   }));
   const QString settings = QString::fromStdString((folder_ / "config/tiramon.conf").string());
@@ -62,6 +64,7 @@ TEST_F(QuoteSourcesTest, EachSourceFillsTheTableAndSaysWhereItsPricesCameFrom) {
   environment.quotesUrl = feed.Url("/quotes/streaming-forex-rates-%E2%80%93-majors");
   environment.ecbUrl = banks.Url("/ecb");
   environment.cbrUrl = banks.Url("/cbr");
+  environment.metalsUrl = banks.Url("/metals");
   environment.saveSettings = [settings](const Environment& changed) {
     return SaveSettings(settings, changed);
   };
@@ -84,10 +87,15 @@ TEST_F(QuoteSourcesTest, EachSourceFillsTheTableAndSaysWhereItsPricesCameFrom) {
   EXPECT_EQ(Panel(),
             "ЕЦБ: курсы на 03.01.2023, ЦБ РФ: на 14.03.2023 (средние, без спреда) — устарели");
   auto* table = Find<QTableView>("ListView1");
-  ASSERT_EQ(RowCount(table), 31);
+  ASSERT_EQ(RowCount(table), 35);               // 31 pairs, then the 4 metals
   EXPECT_EQ(CellText(table, 0, 1), "1.05450");  // EUR/USD: the ECB's 1.0545 dollars per euro
   EXPECT_EQ(CellText(table, 4, 1), "130.800");  // USD/JPY: 137.93 / 1.0545 = 130.80
   Shot("quotes-official");
+  // The metals after the pairs: 4500.12 roubles a gram × 31.1034768 / 75.4321 = 1855.57 $/oz.
+  EXPECT_EQ(CellText(table, 31, 0), "XAU/USD");
+  EXPECT_EQ(CellText(table, 31, 1), "1855.57");  // with gold's two decimals
+  table->scrollToBottom();
+  Shot("quotes-official-metals");
   ShowTab(2);
   EXPECT_EQ(Find<QLabel>("Label_PriceSource")->text(),
             "Цена: официальный курс на 03.01.2023 — не для ордеров, устарела");
