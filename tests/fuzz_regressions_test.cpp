@@ -36,8 +36,7 @@ constexpr FuzzTarget kTargets[] = {
     {"fuzz_numtext", CheckNumtext},        {"fuzz_pattern", CheckPattern},
     {"fuzz_http_reader", CheckHttpReader}, {"fuzz_page", CheckQuotePage},
     {"fuzz_ecb_rates", CheckEcbRates},     {"fuzz_cbr_rates", CheckCbrRates},
-    {"fuzz_settings", CheckSettings},
-    {"fuzz_cbr_metals", CheckCbrMetals},
+    {"fuzz_settings", CheckSettings},      {"fuzz_cbr_metals", CheckCbrMetals},
 };
 
 fs::path FuzzFolder() { return fs::path(TIRAMON_TEST_DATA).parent_path().parent_path() / "fuzz"; }
