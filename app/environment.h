@@ -54,4 +54,9 @@ struct Environment {
   std::function<void()> quitApplication;  // ends the event loop, exit code 0
 };
 
+// What an environment means where a field is left empty: the build's addresses, the current
+// folder, the system clock. The one place that fills them in; every reader asks here. The
+// environment itself keeps its empty fields, so a save writes only what someone chose.
+Environment WithDefaults(const Environment& environment);
+
 }  // namespace tiramon

@@ -143,12 +143,11 @@ TForm1::TForm1(Environment env) : environment(std::move(env)) {
   ComboBox_Source =
       Combo(kQuoteSourceNames[source], {kQuoteSourceNames[0], kQuoteSourceNames[1]}, source);
   Label_StatusUrl = Label("Файл статуса:");
-  Edit_StatusUrl = Edit(environment.statusUrl.empty() ? build::kStatusUrl : environment.statusUrl,
+  Edit_StatusUrl = Edit(WithDefaults(environment).statusUrl,
                         "Адрес файла статуса: его первая строка — целое число, если страница "
                         "котировок доступна");
   Label_QuotesUrl = Label("Страница:");
-  Edit_QuotesUrl = Edit(environment.quotesUrl.empty() ? build::kQuotesUrl : environment.quotesUrl,
-                        "Адрес страницы котировок (http)");
+  Edit_QuotesUrl = Edit(WithDefaults(environment).quotesUrl, "Адрес страницы котировок (http)");
   Button_SaveUrls = Button("Сохранить адреса", "Запомнить адреса и обновить котировки");
 
   // Tab 2 "Помощник".

@@ -113,7 +113,6 @@ constexpr KeyWire kKeyWires[] = {
 }  // namespace
 
 std::span<const Wire> Wiring() { return kWires; }
-std::span<const KeyWire> KeyWiring() { return kKeyWires; }
 std::span<const FollowUp> FollowUps() { return kFollowUps; }
 
 namespace {
