@@ -94,6 +94,7 @@ void MainWindow::BuildQuotesTab(QWidget* page) {
   Label(box, "Label55", m.Label55, 14, 52, 0, kBold);
   Edit(box, "Edit8", m.Edit8, 200, 48, 80);
   Label(box, "Label41", m.Label41, 292, 52);
+  Label(box, "Label_TableNote", m.Label_TableNote, 292, 34, 400, kSmall);
   Button(box, "Button9", m.Button9, 700, 22, 190, 44);
 
   Table(page, 10, 100, 910, 456);
