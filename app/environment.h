@@ -7,8 +7,10 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/broker_conditions.h"
+#include "app/trade.h"
 
 namespace tiramon {
 
@@ -30,6 +32,8 @@ struct Environment {
   std::filesystem::path bundledRates;
   // The trader's broker as the settings file gave it; the defaults impose nothing.
   BrokerConditions broker;
+  // The instruments the trader has specified himself, as the settings file gave them.
+  std::vector<Instrument> instruments;
 
   // What reading the settings file had to say (it was unreadable or malformed, so the build's
   // defaults stand); empty when there is nothing to say.

@@ -1,10 +1,12 @@
 #include "app/settings_rules.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
 #include "app/broker_conditions.h"
 #include "app/build_config.h"
+#include "app/instrument_rules.h"
 #include "app/unit1.h"
 #include "support/errors.h"
 #include "support/files.h"
@@ -100,6 +102,24 @@ void ApplySettings(const StoredSettings& stored, Environment& environment) {
     const std::string what = "условия брокера (" + std::string(error.what()) + ")";
     complain(what.c_str());
   }
+  // The trader's instruments, each on its own: one that cannot be used, or a second of the
+  // same symbol, is left out with a note, and the others stand.
+  const std::string instrumentsPrefix = std::string(kInstrumentsSection) + "/";
+  for (auto it = stored.values.lower_bound(instrumentsPrefix);
+       it != stored.values.end() && it->first.rfind(instrumentsPrefix, 0) == 0; ++it) {
+    try {
+      const Instrument instrument = ReadStoredInstrument(it->second);
+      const bool twice =
+          std::any_of(environment.instruments.begin(), environment.instruments.end(),
+                      [&](const Instrument& known) { return known.symbol == instrument.symbol; });
+      if (twice) throw UserError(instrument.symbol + " — второй раз");
+      environment.instruments.push_back(instrument);
+    } catch (const UserError& error) {
+      const std::string what = "инструмент " + it->first.substr(instrumentsPrefix.size()) + " (" +
+                               std::string(error.what()) + ")";
+      complain(what.c_str());
+    }
+  }
   if (!wrong.empty()) {
     environment.settingsNote = "В файле настроек неверно: " + wrong + "; взяты исходные";
   }
@@ -111,6 +131,10 @@ std::vector<std::pair<std::string, std::string>> SettingsToStore(const Environme
   // Only what the user can change in the program; the banks' addresses stay as the file had them.
   for (const UrlSetting& url : {kUrls[0], kUrls[1]}) {
     if (!(environment.*url.field).empty()) values.emplace_back(url.key, environment.*url.field);
+  }
+  for (std::size_t i = 0; i < environment.instruments.size(); ++i) {
+    values.emplace_back(std::string(kInstrumentsSection) + "/" + std::to_string(i + 1),
+                        StoredInstrument(environment.instruments[i]));
   }
   // Conditions left at their defaults are not written: a file without them means the same.
   if (environment.broker == BrokerConditions{}) return values;
@@ -128,27 +152,32 @@ SettingsChange SettingsChangeFor(const StoredSettings& stored, const Environment
   std::map<std::string, std::string> current;
   for (auto& [key, value] : SettingsToStore(now)) current[key] = std::move(value);
 
-  const std::string brokerPrefix = std::string(kBrokerSection) + "/";
-  const auto inBroker = [&brokerPrefix](const std::string& key) {
-    return key.rfind(brokerPrefix, 0) == 0;
+  // A section written whole: its values make sense only together (the broker's conditions) or
+  // are numbered in order (the instruments), so a change of any empties it first.
+  const auto sectionOf = [](const std::string& key) -> const char* {
+    for (const char* section : {kBrokerSection, kInstrumentsSection}) {
+      if (key.rfind(std::string(section) + "/", 0) == 0) return section;
+    }
+    return nullptr;
   };
   SettingsChange change;
-  std::map<std::string, std::string> broker;
+  std::map<std::string, std::map<std::string, std::string>> wantedSections, currentSections;
   for (auto& [key, value] : SettingsToStore(wanted)) {
-    if (inBroker(key)) {
-      broker[key] = value;
+    if (const char* section = sectionOf(key)) {
+      wantedSections[section][key] = value;
     } else if (const auto found = current.find(key);
                found == current.end() || found->second != value) {
       change.values.emplace_back(key, std::move(value));
     }
   }
-  std::map<std::string, std::string> brokerNow;
   for (const auto& [key, value] : current) {
-    if (inBroker(key)) brokerNow[key] = value;
+    if (const char* section = sectionOf(key)) currentSections[section][key] = value;
   }
-  if (broker != brokerNow) {
-    change.emptiedSections.emplace_back(kBrokerSection);
-    change.values.insert(change.values.end(), broker.begin(), broker.end());
+  for (const char* section : {kBrokerSection, kInstrumentsSection}) {
+    if (wantedSections[section] == currentSections[section]) continue;
+    change.emptiedSections.emplace_back(section);
+    change.values.insert(change.values.end(), wantedSections[section].begin(),
+                         wantedSections[section].end());
   }
   return change;
 }
@@ -229,6 +258,7 @@ void TForm1::StoreSettings() {
   if (!SettingsChanged) return;
   SettingsChanged = false;
   environment.broker = Broker;
+  environment.instruments = OwnInstruments;
   if (!environment.saveSettings) return;
   // A change that could not be saved still holds for this run; the status bar says it will not
   // outlive it, or what the save had to do first.

@@ -29,6 +29,8 @@ void ApplySettings(const StoredSettings& stored, Environment& environment);
 // The section of the file that a save writes whole: the broker's conditions make sense only
 // together, so a change of any of them empties the section first.
 inline constexpr const char* kBrokerSection = "broker";
+// The trader's instruments, numbered from 1 ("instruments/1=US500;;USD;1;0.01;5").
+inline constexpr const char* kInstrumentsSection = "instruments";
 
 // The keys and values that keep the user's choices.
 std::vector<std::pair<std::string, std::string>> SettingsToStore(const Environment& environment);

@@ -58,6 +58,12 @@ constexpr Wire kWires[] = {
     {"Button_Broker", Event::Click, &TForm1::Button_BrokerClick},
     {"Button_BrokerSave", Event::Click, &TForm1::Button_BrokerSaveClick},
     {"Button_BrokerCancel", Event::Click, &TForm1::Button_BrokerCancelClick},
+    {"ComboBox_Instrument", Event::Change, &TForm1::ComboBox_InstrumentChange},
+    {"Button_Instruments", Event::Click, &TForm1::Button_InstrumentsClick},
+    {"ComboBox_InstrumentEdit", Event::Change, &TForm1::ComboBox_InstrumentEditChange},
+    {"Button_InstrumentSave", Event::Click, &TForm1::Button_InstrumentSaveClick},
+    {"Button_InstrumentRemove", Event::Click, &TForm1::Button_InstrumentRemoveClick},
+    {"Button_InstrumentsClose", Event::Click, &TForm1::Button_InstrumentsCloseClick},
 
     // Simulator tabs; the two buttons under the drain memo still run the growth table.
     {"Button1", Event::Click, &TForm1::Button1Click},
@@ -101,6 +107,13 @@ constexpr FollowUp kFollowUps[] = {
     {&TForm1::Button_OwnPricesClick, &TForm1::ListView1Click},
     {&TForm1::Button_ClearOwnPricesClick, &TForm1::ListView1Click},
     {&TForm1::Button_BrokerSaveClick, &TForm1::StoreSettings},
+    // A changed contract changes the table's figures and the assistant's.
+    {&TForm1::Button_InstrumentSaveClick, &TForm1::StoreSettings},
+    {&TForm1::Button_InstrumentSaveClick, &TForm1::edit_lotChange},
+    {&TForm1::Button_InstrumentSaveClick, &TForm1::ListView1Click},
+    {&TForm1::Button_InstrumentRemoveClick, &TForm1::StoreSettings},
+    {&TForm1::Button_InstrumentRemoveClick, &TForm1::edit_lotChange},
+    {&TForm1::Button_InstrumentRemoveClick, &TForm1::ListView1Click},
     // The pair may have changed: say where its price comes from.
     {&TForm1::ListView1Click, &TForm1::ShowPriceOrigin},
 };

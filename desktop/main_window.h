@@ -36,6 +36,7 @@ class QTableView;
 class QTimer;
 class QToolButton;
 class QVBoxLayout;
+class QDialog;
 
 namespace tiramon::desktop {
 
@@ -103,6 +104,10 @@ class MainWindow : public QWidget {
   void BuildRiskSummary(QWidget* page);
   // The broker's dialog, made with the assistant tab (desktop/broker_dialog.cpp).
   void BuildBrokerDialog();
+  void BuildInstrumentsDialog();
+  // Shows the dialog while the model says it is open; Escape or its title bar's close button
+  // click `closeButton`.
+  void BindDialog(QDialog* dialog, bool TForm1::*open, const char* closeButton);
 
   // Binders: each creates a widget named after its control, places it, renders it from the
   // model and forwards its user events to the handler.

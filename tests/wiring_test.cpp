@@ -125,6 +125,12 @@ TEST(Wiring, EveryHandlerIsWiredAndNoEventTwice) {
       {&TForm1::Button_BrokerClick, 1},
       {&TForm1::Button_BrokerSaveClick, 1},
       {&TForm1::Button_BrokerCancelClick, 1},
+      {&TForm1::ComboBox_InstrumentChange, 1},
+      {&TForm1::Button_InstrumentsClick, 1},
+      {&TForm1::ComboBox_InstrumentEditChange, 1},
+      {&TForm1::Button_InstrumentSaveClick, 1},
+      {&TForm1::Button_InstrumentRemoveClick, 1},
+      {&TForm1::Button_InstrumentsCloseClick, 1},
   };
   std::set<std::pair<std::string, Event>> events;
   int rows = 0;

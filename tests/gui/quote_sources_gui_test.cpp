@@ -138,10 +138,10 @@ TEST_F(QuoteSourcesTest, TheTerminalsPricesTypedForOnePairDriveTheAssistant) {
   EXPECT_EQ(Find<QRadioButton>("RadioButton_Buy")->text(), "Покупка (ask): 1.12360");
 
   // A price the terminal never shows is refused in the user's words.
-  person::Prepare(Find<QLineEdit>("Edit_OwnBid"), "1,2", 3);
+  person::Prepare(Find<QLineEdit>("Edit_OwnBid"), "1..2", 4);
   person::Click(Find<QPushButton>("Button_OwnPrices"));
   ASSERT_EQ(errors_.size(), 1u);
-  EXPECT_EQ(errors_.front().rfind("Bid введён неверно: «1,2».", 0), 0u) << errors_.front();
+  EXPECT_EQ(errors_.front().rfind("Bid введён неверно: «1..2».", 0), 0u) << errors_.front();
 }
 
 TEST_F(QuoteSourcesTest, ExitDuringAHungPageFetchEndsTheProgramWithinASecond) {
