@@ -10,6 +10,7 @@
 #include "app/unit1.h"
 #include "support/errors.h"
 #include "support/files.h"
+#include "support/typed_number.h"
 
 namespace tiramon {
 namespace {
@@ -67,7 +68,7 @@ void ApplySettings(const StoredSettings& stored, Environment& environment) {
     wrong += (wrong.empty() ? "" : ", ") + std::string(what);
   };
   if (const auto source = stored.values.find(kSourceKey); source != stored.values.end()) {
-    const std::string_view name = TrimmedValue(source->second);
+    const std::string_view name = TrimSpaces(source->second);
     if (name == "official") {
       environment.quoteSource = QuoteSource::OfficialRates;
     } else if (name == "page") {
@@ -79,7 +80,7 @@ void ApplySettings(const StoredSettings& stored, Environment& environment) {
   for (const UrlSetting& url : kUrls) {
     const auto value = stored.values.find(url.key);
     if (value == stored.values.end()) continue;
-    const std::string_view text = TrimmedValue(value->second);
+    const std::string_view text = TrimSpaces(value->second);
     if (IsFetchableUrl(text, url.httpsAllowed)) {
       environment.*url.field = std::string(text);
     } else {
@@ -196,17 +197,11 @@ std::filesystem::path KeepDamagedSettingsAside(const std::filesystem::path& file
   }
 }
 
-std::string_view TrimmedValue(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t\r");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
 bool WellFormedSettings(std::string_view text) {
   if (text.find('\0') != std::string_view::npos) return false;
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
-    const std::string_view line = TrimmedValue(text.substr(0, end));
+    const std::string_view line = TrimSpaces(text.substr(0, end));
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     if (line.empty() || line.front() == ';' || line.front() == '#') continue;
     if (line.front() == '[' && line.back() == ']') continue;

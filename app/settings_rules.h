@@ -53,9 +53,6 @@ SettingsChange SettingsChangeFor(const StoredSettings& stored, const Environment
 std::filesystem::path KeepDamagedSettingsAside(const std::filesystem::path& file,
                                                std::chrono::system_clock::time_point now);
 
-// A typed or stored value without the blanks around it.
-std::string_view TrimmedValue(std::string_view text);
-
 // Whether every line is one an INI file may hold: blank, a comment, a [section] or key=value.
 bool WellFormedSettings(std::string_view text);
 
