@@ -123,12 +123,14 @@ void RecordQuote(TForm1& form, std::string_view name, std::string_view bid, std:
 }
 
 void ClearQuoteTable(TForm1& form) {
+  ++form.ListView1.changes;
   form.ListView1.items.clear();
   form.ListView1.selectedIndex = -1;
   form.TableRates.Clear();
 }
 
 void CompleteQuoteTable(TForm1& form) {
+  ++form.ListView1.changes;
   if (form.ListView1.columns.size() > 4) {
     form.ListView1.columns[4].caption = Column4Caption(form.edit_lot.text);
   }
