@@ -114,8 +114,11 @@ constexpr FollowUp kFollowUps[] = {
     {&TForm1::Button_InstrumentRemoveClick, &TForm1::StoreSettings},
     {&TForm1::Button_InstrumentRemoveClick, &TForm1::edit_lotChange},
     {&TForm1::Button_InstrumentRemoveClick, &TForm1::ListView1Click},
-    // The pair may have changed: say where its price comes from.
+    // The pair or the side may have changed: say where its price comes from.
     {&TForm1::ListView1Click, &TForm1::ShowPriceOrigin},
+    {&TForm1::ComboBox_InstrumentChange, &TForm1::ShowPriceOrigin},
+    {&TForm1::RadioButton_BuyClick, &TForm1::ShowPriceOrigin},
+    {&TForm1::RadioButton_sellClick, &TForm1::ShowPriceOrigin},
 };
 
 constexpr KeyWire kKeyWires[] = {

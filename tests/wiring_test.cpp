@@ -47,6 +47,8 @@ TEST(Wiring, FollowUpsRunAfterTheirHandlerOnce) {
       {&TForm1::ComboBox_SourceChange, &TForm1::StoreSettings},
       {&TForm1::Button_BrokerSaveClick, &TForm1::StoreSettings},
       {&TForm1::ListView1Click, &TForm1::ShowPriceOrigin},
+      {&TForm1::ComboBox_InstrumentChange, &TForm1::ShowPriceOrigin},
+      {&TForm1::RadioButton_sellClick, &TForm1::ShowPriceOrigin},
       {&TForm1::FormCreate, &TForm1::ShowAccountCurrency},
   };
   for (const auto& [after, then] : declared) {
