@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
+#include <iterator>
 
 #include "support/numtext.h"
 #include "support/typed_number.h"
@@ -51,15 +53,24 @@ double Number(std::string_view raw, const char* field, const char* example, doub
   return *value;
 }
 
+// The shortest decimal that reads back as the same number, without an exponent: what is written
+// to the settings file is what was typed.
+std::string ExactText(double value) {
+  char text[400];
+  const std::to_chars_result written =
+      std::to_chars(std::begin(text), std::end(text), value, std::chars_format::fixed);
+  return std::string(text, written.ptr);
+}
+
 }  // namespace
 
 InstrumentTexts ToTexts(const Instrument& instrument) {
   return {instrument.symbol,
           instrument.baseCurrency,
           instrument.quoteCurrency,
-          FormatGeneral(instrument.contractSize),
-          FormatGeneral(instrument.pointSize),
-          FormatGeneral(instrument.marginPercent)};
+          ExactText(instrument.contractSize),
+          ExactText(instrument.pointSize),
+          ExactText(instrument.marginPercent)};
 }
 
 Instrument ParseInstrument(const InstrumentTexts& texts) {

@@ -105,9 +105,20 @@ void ApplySettings(const StoredSettings& stored, Environment& environment) {
   }
   // The trader's instruments, each on its own: one that cannot be used, or a second of the
   // same symbol, is left out with a note, and the others stand.
+  // In the order of their numbers, not of their keys' letters (10 after 9, not after 1).
   const std::string instrumentsPrefix = std::string(kInstrumentsSection) + "/";
+  std::vector<std::map<std::string, std::string>::const_iterator> lines;
   for (auto it = stored.values.lower_bound(instrumentsPrefix);
        it != stored.values.end() && it->first.rfind(instrumentsPrefix, 0) == 0; ++it) {
+    lines.push_back(it);
+  }
+  const auto number = [&](const auto& line) {
+    const std::string_view tail = std::string_view(line->first).substr(instrumentsPrefix.size());
+    return std::pair(tail.size(), tail);
+  };
+  std::stable_sort(lines.begin(), lines.end(),
+                   [&](const auto& a, const auto& b) { return number(a) < number(b); });
+  for (const auto& it : lines) {
     try {
       const Instrument instrument = ReadStoredInstrument(it->second);
       const bool twice =

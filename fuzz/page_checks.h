@@ -49,7 +49,7 @@ inline bool FindEntries(std::string_view page, std::vector<Entry>& entries) {
 inline bool ShowsPrice(std::string_view cell, std::string_view price) {
   if (cell.substr(0, price.size()) != price) return false;
   const std::string_view added = cell.substr(price.size());
-  if (added.find_first_not_of(".0") != std::string_view::npos || added.empty()) return false;
+  if (added.find_first_not_of(".0") != std::string_view::npos) return false;
   if (added.find('.') != std::string_view::npos && added.find('.') != 0) return false;
   try {
     return ParseDecimal(cell) == ParseDecimal(price);
@@ -103,10 +103,12 @@ inline void CheckQuotePage(const std::uint8_t* data, std::size_t size) {
     const std::string row = "row " + std::to_string(i) + ": ";
     TIRAMON_FUZZ_REQUIRE(rows[i].caption == entries[i].pair,
                          row + Shown(rows[i].caption) + " for " + Shown(entries[i].pair));
-    TIRAMON_FUZZ_REQUIRE(ShowsPrice(rows[i].subItems[0], entries[i].bid),
-                         row + "bid " + Shown(rows[i].subItems[0]));
-    TIRAMON_FUZZ_REQUIRE(ShowsPrice(rows[i].subItems[1], entries[i].ask),
-                         row + "ask " + Shown(rows[i].subItems[1]));
+    TIRAMON_FUZZ_REQUIRE(
+        ShowsPrice(rows[i].subItems[0], entries[i].bid),
+        row + "bid " + Shown(rows[i].subItems[0]) + " for " + Shown(entries[i].bid));
+    TIRAMON_FUZZ_REQUIRE(
+        ShowsPrice(rows[i].subItems[1], entries[i].ask),
+        row + "ask " + Shown(rows[i].subItems[1]) + " for " + Shown(entries[i].ask));
   }
 }
 

@@ -15,9 +15,11 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "app/broker_conditions.h"
 #include "app/build_config.h"
+#include "app/instrument_rules.h"
 #include "app/settings_rules.h"
 #include "fuzz/property.h"
 #include "support/errors.h"
@@ -36,6 +38,7 @@ inline const UrlKey kUrlKeys[] = {
     {"quotes/pageUrl", &Environment::quotesUrl, false},
     {"quotes/ecbUrl", &Environment::ecbUrl, true},
     {"quotes/cbrUrl", &Environment::cbrUrl, true},
+    {"quotes/metalsUrl", &Environment::metalsUrl, true},
 };
 
 inline QuoteSource DefaultSource() {
@@ -76,7 +79,8 @@ inline void CheckApplied(const StoredSettings& stored, const Environment& enviro
                          "note of an unread file: " + environment.settingsNote);
     TIRAMON_FUZZ_REQUIRE(environment.quoteSource == DefaultSource() &&
                              environment.broker == BrokerConditions{} &&
-                             environment.quotesUrl.empty() && environment.statusUrl.empty(),
+                             environment.instruments.empty() && environment.quotesUrl.empty() &&
+                             environment.statusUrl.empty(),
                          "an unread file changed a setting");
     return;
   }
@@ -132,6 +136,27 @@ inline void CheckApplied(const StoredSettings& stored, const Environment& enviro
     wrong = true;
   }
   TIRAMON_FUZZ_REQUIRE(environment.broker == broker, "the broker's conditions taken otherwise");
+  // The instruments, each on its own: taken when the instrument rules read it and its symbol is
+  // not taken yet.
+  std::vector<Instrument> instruments;
+  const std::string prefix = std::string(kInstrumentsSection) + "/";
+  for (const auto& [key, value] : stored.values) {
+    if (key.rfind(prefix, 0) != 0) continue;
+    try {
+      const Instrument instrument = ReadStoredInstrument(value);
+      bool twice = false;
+      for (const Instrument& known : instruments)
+        twice = twice || known.symbol == instrument.symbol;
+      if (twice) {
+        wrong = true;
+      } else {
+        instruments.push_back(instrument);
+      }
+    } catch (const UserError&) {
+      wrong = true;
+    }
+  }
+  TIRAMON_FUZZ_REQUIRE(environment.instruments == instruments, "the instruments taken otherwise");
   TIRAMON_FUZZ_REQUIRE(wrong == !environment.settingsNote.empty(),
                        "note " + Shown(environment.settingsNote) + " for a file with" +
                            (wrong ? "" : "out") + " a value the program cannot use");
@@ -149,7 +174,7 @@ inline Environment Applied(const StoredSettings& stored) {
 
 inline bool SameChoices(const Environment& a, const Environment& b) {
   return a.quoteSource == b.quoteSource && a.statusUrl == b.statusUrl &&
-         a.quotesUrl == b.quotesUrl && a.broker == b.broker;
+         a.quotesUrl == b.quotesUrl && a.broker == b.broker && a.instruments == b.instruments;
 }
 
 inline void CheckSettings(const std::uint8_t* data, std::size_t size) {

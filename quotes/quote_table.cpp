@@ -81,11 +81,20 @@ std::optional<long double> LotOrDeposit(const TForm1& form, const TEdit* deposit
 
 std::string PriceCell(std::string_view price, const std::optional<Instrument>& instrument) {
   std::string cell(price);
-  // A text that is no plain decimal is shown as the source gave it, with the pipette's "0".
+  // A text that is no plain decimal is shown as the source gave it: a number written otherwise
+  // ("-02518", "1e3") as it is, since any digit added would change it; anything else with the
+  // pipette's "0".
   const bool plain = !price.empty() &&
                      price.find_first_not_of("0123456789.") == std::string::npos &&
                      price.find('.') == price.rfind('.') && price != ".";
-  if (!plain) return cell.append("0");
+  if (!plain) {
+    try {
+      ParseDecimal(price);
+      return cell;
+    } catch (const ConversionError&) {
+      return cell.append("0");
+    }
+  }
   const std::size_t point = cell.find('.');
   // Without the decimals of a known instrument, one more than the source gave.
   if (!instrument) return point == std::string::npos ? cell.append(".0") : cell.append("0");
@@ -170,8 +179,10 @@ void CompleteQuoteTable(TForm1& form) {
       for (std::size_t c = kPriceCells; c < cells.size(); ++c) row.subItems.push_back(cells[c]);
       continue;
     }
+    // The bid is read in place, and the cells about to be added may move the row's buffer.
+    Done entry{row.caption, std::string(bid), i};
     CompleteRow(form, row, *lot, *deposit, cell);
-    if (done.size() < kRemembered) done.push_back({row.caption, std::string(bid), i});
+    if (done.size() < kRemembered) done.push_back(std::move(entry));
   }
 }
 
