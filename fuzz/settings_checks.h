@@ -8,6 +8,7 @@
 // NUL byte, more lines: the file the wanted choices are read from.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <map>
@@ -140,8 +141,15 @@ inline void CheckApplied(const StoredSettings& stored, const Environment& enviro
   // not taken yet.
   std::vector<Instrument> instruments;
   const std::string prefix = std::string(kInstrumentsSection) + "/";
+  // In the order of their numbers: "instruments/10" after "instruments/9".
+  std::vector<std::pair<std::string, std::string>> lines;
   for (const auto& [key, value] : stored.values) {
-    if (key.rfind(prefix, 0) != 0) continue;
+    if (key.rfind(prefix, 0) == 0) lines.emplace_back(key.substr(prefix.size()), value);
+  }
+  std::stable_sort(lines.begin(), lines.end(), [](const auto& a, const auto& b) {
+    return std::pair(a.first.size(), a.first) < std::pair(b.first.size(), b.first);
+  });
+  for (const auto& [number, value] : lines) {
     try {
       const Instrument instrument = ReadStoredInstrument(value);
       bool twice = false;
