@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "app/book.h"
 #include "app/broker_conditions.h"
 
 namespace tiramon {
@@ -30,6 +31,8 @@ struct Environment {
   std::filesystem::path bundledRates;
   // The trader's broker as the settings file gave it; the defaults impose nothing.
   BrokerConditions broker;
+  // The prop firm's loss limits as the settings file gave them; the defaults set none.
+  PropLimits prop;
 
   // What reading the settings file had to say (it was unreadable or malformed, so the build's
   // defaults stand); empty when there is nothing to say.

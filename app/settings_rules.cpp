@@ -5,6 +5,7 @@
 
 #include "app/broker_conditions.h"
 #include "app/build_config.h"
+#include "app/prop_limits.h"
 #include "app/unit1.h"
 #include "support/errors.h"
 #include "support/files.h"
@@ -41,6 +42,23 @@ constexpr BrokerKey kBrokerKeys[] = {
     {"broker/maxLot", &BrokerTexts::maxLot},
     {"broker/stopOutLevel", &BrokerTexts::stopOutLevel},
 };
+
+// The prop firm's keys, each with its text in PropTexts.
+struct PropKey {
+  const char* key;
+  std::string PropTexts::*text;
+};
+constexpr PropKey kPropKeys[] = {
+    {"prop/startBalance", &PropTexts::startBalance},
+    {"prop/dayStartBalance", &PropTexts::dayStartBalance},
+    {"prop/highestBalance", &PropTexts::highestBalance},
+    {"prop/dailyLossPercent", &PropTexts::dailyLossPercent},
+    {"prop/maxLossPercent", &PropTexts::maxLossPercent},
+    {"prop/trailing", &PropTexts::trailing},
+};
+
+// The sections a save writes whole.
+constexpr const char* kWholeSections[] = {kBrokerSection, kPropSection};
 
 }  // namespace
 
@@ -100,6 +118,20 @@ void ApplySettings(const StoredSettings& stored, Environment& environment) {
     const std::string what = "условия брокера (" + std::string(error.what()) + ")";
     complain(what.c_str());
   }
+  // The prop firm's limits, checked as the book's tab checks them, all or none.
+  PropTexts prop;
+  for (const PropKey& key : kPropKeys) {
+    if (const auto value = stored.values.find(key.key); value != stored.values.end()) {
+      prop.*key.text = value->second;
+    }
+  }
+  try {
+    environment.prop = ParsePropLimits(prop);
+  } catch (const UserError& error) {
+    environment.prop = PropLimits{};
+    const std::string what = "лимиты проп-фирмы (" + std::string(error.what()) + ")";
+    complain(what.c_str());
+  }
   if (!wrong.empty()) {
     environment.settingsNote = "В файле настроек неверно: " + wrong + "; взяты исходные";
   }
@@ -113,10 +145,15 @@ std::vector<std::pair<std::string, std::string>> SettingsToStore(const Environme
     if (!(environment.*url.field).empty()) values.emplace_back(url.key, environment.*url.field);
   }
   // Conditions left at their defaults are not written: a file without them means the same.
-  if (environment.broker == BrokerConditions{}) return values;
-  const BrokerTexts texts = ToTexts(environment.broker);
-  for (const BrokerKey& key : kBrokerKeys) {
-    if (!(texts.*key.text).empty()) values.emplace_back(key.key, texts.*key.text);
+  if (environment.broker != BrokerConditions{}) {
+    const BrokerTexts texts = ToTexts(environment.broker);
+    for (const BrokerKey& key : kBrokerKeys) {
+      if (!(texts.*key.text).empty()) values.emplace_back(key.key, texts.*key.text);
+    }
+  }
+  const PropTexts prop = ToTexts(environment.prop);
+  for (const PropKey& key : kPropKeys) {
+    if (!(prop.*key.text).empty()) values.emplace_back(key.key, prop.*key.text);
   }
   return values;
 }
@@ -128,27 +165,34 @@ SettingsChange SettingsChangeFor(const StoredSettings& stored, const Environment
   std::map<std::string, std::string> current;
   for (auto& [key, value] : SettingsToStore(now)) current[key] = std::move(value);
 
-  const std::string brokerPrefix = std::string(kBrokerSection) + "/";
-  const auto inBroker = [&brokerPrefix](const std::string& key) {
-    return key.rfind(brokerPrefix, 0) == 0;
+  // The whole section a key belongs to, or nullptr.
+  const auto sectionOf = [](const std::string& key) -> const char* {
+    for (const char* section : kWholeSections) {
+      const std::size_t length = std::char_traits<char>::length(section);
+      if (key.size() > length && key.compare(0, length, section) == 0 && key[length] == '/') {
+        return section;
+      }
+    }
+    return nullptr;
   };
   SettingsChange change;
-  std::map<std::string, std::string> broker;
+  std::map<std::string, std::map<std::string, std::string>> sections, sectionsNow;
   for (auto& [key, value] : SettingsToStore(wanted)) {
-    if (inBroker(key)) {
-      broker[key] = value;
+    if (const char* section = sectionOf(key)) {
+      sections[section][key] = value;
     } else if (const auto found = current.find(key);
                found == current.end() || found->second != value) {
       change.values.emplace_back(key, std::move(value));
     }
   }
-  std::map<std::string, std::string> brokerNow;
   for (const auto& [key, value] : current) {
-    if (inBroker(key)) brokerNow[key] = value;
+    if (const char* section = sectionOf(key)) sectionsNow[section][key] = value;
   }
-  if (broker != brokerNow) {
-    change.emptiedSections.emplace_back(kBrokerSection);
-    change.values.insert(change.values.end(), broker.begin(), broker.end());
+  for (const char* section : kWholeSections) {
+    const std::map<std::string, std::string>& values = sections[section];
+    if (values == sectionsNow[section]) continue;
+    change.emptiedSections.emplace_back(section);
+    change.values.insert(change.values.end(), values.begin(), values.end());
   }
   return change;
 }
@@ -229,6 +273,7 @@ void TForm1::StoreSettings() {
   if (!SettingsChanged) return;
   SettingsChanged = false;
   environment.broker = Broker;
+  environment.prop = Prop;
   if (!environment.saveSettings) return;
   // A change that could not be saved still holds for this run; the status bar says it will not
   // outlive it, or what the save had to do first.

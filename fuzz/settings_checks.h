@@ -18,6 +18,7 @@
 
 #include "app/broker_conditions.h"
 #include "app/build_config.h"
+#include "app/prop_limits.h"
 #include "app/settings_rules.h"
 #include "fuzz/property.h"
 #include "support/errors.h"
@@ -75,7 +76,8 @@ inline void CheckApplied(const StoredSettings& stored, const Environment& enviro
                          "note of an unread file: " + environment.settingsNote);
     TIRAMON_FUZZ_REQUIRE(environment.quoteSource == DefaultSource() &&
                              environment.broker == BrokerConditions{} &&
-                             environment.quotesUrl.empty() && environment.statusUrl.empty(),
+                             environment.prop == PropLimits{} && environment.quotesUrl.empty() &&
+                             environment.statusUrl.empty(),
                          "an unread file changed a setting");
     return;
   }
@@ -131,6 +133,23 @@ inline void CheckApplied(const StoredSettings& stored, const Environment& enviro
     wrong = true;
   }
   TIRAMON_FUZZ_REQUIRE(environment.broker == broker, "the broker's conditions taken otherwise");
+  // So do the prop firm's limits.
+  PropTexts prop;
+  for (const auto& [key, text] : {std::pair{"prop/startBalance", &PropTexts::startBalance},
+                                  std::pair{"prop/dayStartBalance", &PropTexts::dayStartBalance},
+                                  std::pair{"prop/highestBalance", &PropTexts::highestBalance},
+                                  std::pair{"prop/dailyLossPercent", &PropTexts::dailyLossPercent},
+                                  std::pair{"prop/maxLossPercent", &PropTexts::maxLossPercent},
+                                  std::pair{"prop/trailing", &PropTexts::trailing}}) {
+    prop.*text = Value(stored, key).value_or("");
+  }
+  PropLimits limits;
+  try {
+    limits = ParsePropLimits(prop);
+  } catch (const UserError&) {
+    wrong = true;
+  }
+  TIRAMON_FUZZ_REQUIRE(environment.prop == limits, "the prop firm's limits taken otherwise");
   TIRAMON_FUZZ_REQUIRE(wrong == !environment.settingsNote.empty(),
                        "note " + Shown(environment.settingsNote) + " for a file with" +
                            (wrong ? "" : "out") + " a value the program cannot use");
@@ -148,7 +167,7 @@ inline Environment Applied(const StoredSettings& stored) {
 
 inline bool SameChoices(const Environment& a, const Environment& b) {
   return a.quoteSource == b.quoteSource && a.statusUrl == b.statusUrl &&
-         a.quotesUrl == b.quotesUrl && a.broker == b.broker;
+         a.quotesUrl == b.quotesUrl && a.broker == b.broker && a.prop == b.prop;
 }
 
 inline void CheckSettings(const std::uint8_t* data, std::size_t size) {
@@ -199,6 +218,7 @@ inline void CheckSettings(const std::uint8_t* data, std::size_t size) {
   const Environment result = Applied(changed);
   TIRAMON_FUZZ_REQUIRE(result.quoteSource == wanted.quoteSource && result.broker == wanted.broker,
                        "the saved file gives another source or broker");
+  TIRAMON_FUZZ_REQUIRE(result.prop == wanted.prop, "the saved file gives other prop limits");
   for (const UrlKey& url : {kUrlKeys[0], kUrlKeys[1]}) {
     if (!(wanted.*url.field).empty()) {
       TIRAMON_FUZZ_REQUIRE(result.*url.field == wanted.*url.field,
