@@ -103,6 +103,11 @@ class MainWindow : public QWidget {
   void BuildRiskSummary(QWidget* page);
   // The broker's dialog, made with the assistant tab (desktop/broker_dialog.cpp).
   void BuildBrokerDialog();
+  // The eighth tab, the trader's book, in book_tab.cpp; its tables show one of the model's lists
+  // each (the columns given right-aligned), read afresh when the model's book changes.
+  void BuildBookTab(QWidget* page);
+  QTableView* ListTable(QWidget* parent, const char* name, TListView& list,
+                        std::vector<int> rightAligned, int x, int y, int w, int h);
 
   // Binders: each creates a widget named after its control, places it, renders it from the
   // model and forwards its user events to the handler.
