@@ -114,11 +114,18 @@ constexpr FollowUp kFollowUps[] = {
     // The pair may have changed: say where its price comes from.
     {&TForm1::ListView1Click, &TForm1::ShowPriceOrigin},
 
-    // The book: read when the window is created; its results follow the prices and the words
-    // about them, its figures the broker; a change is written to its file, and the assistant's
-    // room under the limits counts again with it.
+    // The book: read when the window is created; its results follow every handler that brings
+    // new prices or new words about their age (after the assistant's own follow-ups, so the
+    // words are fresh), its figures the broker; a change is written to its file, and the
+    // assistant's room under the limits counts again with it. The assistant's own keystrokes
+    // leave the book alone.
     {&TForm1::FormCreate, &TForm1::LoadBookFile},
-    {&TForm1::ShowPriceOrigin, &TForm1::ShowBook},
+    {&TForm1::FormShow, &TForm1::ShowBook},
+    {&TForm1::Button9Click, &TForm1::ShowBook},
+    {&TForm1::ComboBox_SourceChange, &TForm1::ShowBook},
+    {&TForm1::Button_SaveUrlsClick, &TForm1::ShowBook},
+    {&TForm1::Button_OwnPricesClick, &TForm1::ShowBook},
+    {&TForm1::Button_ClearOwnPricesClick, &TForm1::ShowBook},
     {&TForm1::Timer_AgeTimer, &TForm1::ShowBook},
     {&TForm1::Button_BrokerSaveClick, &TForm1::ShowBook},
     {&TForm1::Button_ToBookClick, &TForm1::StoreBook},

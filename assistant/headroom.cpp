@@ -51,16 +51,18 @@ void ShowHeadroom(TForm1& form, const PricedTrade& trade) {
     return;
   }
   if (!(next.stopPoints > 0)) {
-    Warn(form, "Без стопа убыток сделки не ограничен: она может нарушить " + limits.binding + ".");
+    Warn(form, "Без стопа убыток сделки не ограничен:");
+    Warn(form, "она может нарушить " + limits.binding + ".");
     return;
   }
-  memo.Add("Лимиты проп-фирмы: лот не больше " + LotText(room.maxLots) + ", держит " +
-           room.binding + ".");
+  // Short lines: the box does not wrap them.
+  memo.Add("Лимиты проп-фирмы: лот не больше " + LotText(room.maxLots) + ",");
+  memo.Add("держит " + room.binding + ".");
   memo.Add("При всех стопах портфеля можно потерять ещё " + Money(form, limits.money) + ".");
   // The trade as the tab shows it, its loss to the cent against the room to the cent.
   if (RoundedMoney(trade.figures.lossAtStop) > RoundedMoney(limits.money)) {
-    Warn(form, "Сделка нарушит " + limits.binding + ": убыток по стопу " +
-                   Money(form, trade.figures.lossAtStop) + " больше запаса " +
+    Warn(form, "Сделка нарушит " + limits.binding + ":");
+    Warn(form, "убыток по стопу " + Money(form, trade.figures.lossAtStop) + " больше запаса " +
                    Money(form, limits.money) + ".");
   }
 }

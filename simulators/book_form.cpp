@@ -43,8 +43,12 @@ std::string PercentOf(long double part, long double whole) {
   return PercentText(part / whole * 100) + " %";
 }
 
+// A price with the decimals of the instrument's point at least (1.10020, 150.020, 2000.00) and
+// any further ones it has, so a level typed between two points shows as typed.
 std::string PriceText(const std::optional<Instrument>& instrument, double price) {
-  return instrument ? LevelText(*instrument, price) : FormatGeneral(price);
+  if (!instrument) return FormatGeneral(price);
+  const auto places = static_cast<std::size_t>(PriceDecimals(*instrument));
+  return FormatPattern((places > 0 ? "0." + std::string(places, '0') : "0.") + "###", price);
 }
 
 // The balance and the leverage as their boxes hold them; nothing for a box that cannot be used,
@@ -423,7 +427,7 @@ void TForm1::Button_ToBookClick() {
   BookChanged = true;
   Label_ToBook.caption = "В портфеле: " + position.symbol + ", " +
                          (position.buying ? "покупка " : "продажа ") + LotText(position.lots) +
-                         " по " + LevelText(request.instrument, position.openPrice) +
+                         " по " + simulators::PriceText(request.instrument, position.openPrice) +
                          "; сделок в портфеле: " + std::to_string(BookKept.positions.size());
   ShowBook();
 }

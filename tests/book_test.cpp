@@ -76,7 +76,6 @@ TEST(Book, FiguresOfSeveralPositions) {
        1347.7666666666667 / 30.25},
       // A fifth position without a stop leaves the loss without a bound; its margin 110.
       {"one without a stop", withoutStop, 10000, 0, kInf, 3135, std::nullopt},
-      {"empty", {}, 10000, 0, 0, 0, std::nullopt},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -190,16 +189,6 @@ TEST(Book, HeadroomUnderTheLimits) {
     EXPECT_NEAR(h.maxLots, row.maxLots, 1e-12);
     EXPECT_EQ(h.binding, row.binding);
   }
-}
-
-TEST(Book, FloorsAndWhetherAnyLimitIsSet) {
-  EXPECT_FALSE(LimitsSet(PropLimits{100000, 100000, 0, 0, 0, false}));
-  EXPECT_TRUE(FloorsOf(PropLimits{}).empty());
-  // 100000 − 10 % of 50000 = 95000 for the day; 120000 − 8 % of 50000 = 116000 trailing.
-  const std::vector<LimitFloor> floors = FloorsOf(PropLimits{50000, 100000, 120000, 10, 8, true});
-  ASSERT_EQ(floors.size(), 2u);
-  EXPECT_DOUBLE_EQ(floors[0].floor, 95000);
-  EXPECT_DOUBLE_EQ(floors[1].floor, 116000);
 }
 
 }  // namespace

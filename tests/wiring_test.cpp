@@ -48,10 +48,11 @@ TEST(Wiring, FollowUpsRunAfterTheirHandlerOnce) {
       {&TForm1::Button_BrokerSaveClick, &TForm1::StoreSettings},
       {&TForm1::ListView1Click, &TForm1::ShowPriceOrigin},
       {&TForm1::FormCreate, &TForm1::ShowAccountCurrency},
-      // The book: read at the start, its results after the prices' words, a change written and
+      // The book: read at the start, its results after new prices, a change written and
       // counted again by the assistant's room under the limits.
       {&TForm1::FormCreate, &TForm1::LoadBookFile},
-      {&TForm1::ShowPriceOrigin, &TForm1::ShowBook},
+      {&TForm1::Button9Click, &TForm1::ShowBook},
+      {&TForm1::Timer_AgeTimer, &TForm1::ShowBook},
       {&TForm1::Button_ToBookClick, &TForm1::StoreBook},
       {&TForm1::Button_ToBookClick, &TForm1::ListView1Click},
       {&TForm1::Button_BookRemoveClick, &TForm1::ListView1Click},
