@@ -36,6 +36,7 @@ inline const UrlKey kUrlKeys[] = {
     {"quotes/pageUrl", &Environment::quotesUrl, false},
     {"quotes/ecbUrl", &Environment::ecbUrl, true},
     {"quotes/cbrUrl", &Environment::cbrUrl, true},
+    {"quotes/metalsUrl", &Environment::metalsUrl, true},
 };
 
 inline QuoteSource DefaultSource() {
