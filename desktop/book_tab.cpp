@@ -20,50 +20,57 @@
 namespace tiramon::desktop {
 namespace {
 
-// One of the model's lists as a table: the row caption in column 0, its sub-items after it.
+// One of the model's lists as a table: the row caption in column 0, its sub-items after it. It
+// shows a copy taken at each render that found the list changed, never the list itself: Qt may
+// ask for a header's size while the window is being taken down, after the model is gone.
 class ListTableModel : public QAbstractTableModel {
  public:
-  ListTableModel(const TListView& list, std::vector<int> rightAligned, QObject* parent)
-      : QAbstractTableModel(parent), list_(list), rightAligned_(std::move(rightAligned)) {}
+  ListTableModel(std::vector<int> rightAligned, QObject* parent)
+      : QAbstractTableModel(parent), rightAligned_(std::move(rightAligned)) {}
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override {
-    return parent.isValid() ? 0 : static_cast<int>(list_.items.size());
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
   }
   int columnCount(const QModelIndex& parent = QModelIndex()) const override {
-    return parent.isValid() ? 0 : static_cast<int>(list_.columns.size());
+    return parent.isValid() ? 0 : static_cast<int>(headers_.size());
   }
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override {
     const auto row = static_cast<std::size_t>(index.row());
-    if (!index.isValid() || row >= list_.items.size()) return {};
+    const auto column = static_cast<std::size_t>(index.column());
+    if (!index.isValid() || row >= rows_.size() || column >= rows_[row].size()) return {};
     if (role == Qt::TextAlignmentRole) {
-      for (const int column : rightAligned_) {
-        if (column == index.column()) return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+      for (const int right : rightAligned_) {
+        if (right == index.column()) return QVariant(Qt::AlignRight | Qt::AlignVCenter);
       }
       return QVariant(Qt::AlignLeft | Qt::AlignVCenter);
     }
-    if (role != Qt::DisplayRole) return {};
-    const TListItem& item = list_.items[row];
-    if (index.column() == 0) return Q(item.caption);
-    const auto cell = static_cast<std::size_t>(index.column() - 1);
-    return cell < item.subItems.size() ? Q(std::string(item.subItems[cell])) : QString();
+    return role == Qt::DisplayRole ? QVariant(rows_[row][column]) : QVariant();
   }
   QVariant headerData(int section, Qt::Orientation orientation,
                       int role = Qt::DisplayRole) const override {
     const auto column = static_cast<std::size_t>(section);
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole ||
-        column >= list_.columns.size()) {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || column >= headers_.size()) {
       return {};
     }
-    return Q(list_.columns[column].caption);
+    return headers_[column];
   }
-  void Reread() {
+  void Reread(const TListView& list) {
     beginResetModel();
+    headers_.clear();
+    for (const TListColumn& column : list.columns) headers_.push_back(Q(column.caption));
+    rows_.clear();
+    for (const TListItem& item : list.items) {
+      std::vector<QString> cells{Q(item.caption)};
+      for (const std::string_view cell : item.subItems) cells.push_back(Q(std::string(cell)));
+      rows_.push_back(std::move(cells));
+    }
     endResetModel();
   }
 
  private:
-  const TListView& list_;
   std::vector<int> rightAligned_;
+  std::vector<QString> headers_;
+  std::vector<std::vector<QString>> rows_;
 };
 
 QLabel* Wrapped(QLabel* label, int x, int y, int w, int h) {
@@ -80,7 +87,8 @@ QTableView* MainWindow::ListTable(QWidget* parent, const char* name, TListView& 
   auto* table = new QTableView(parent);
   table->setObjectName(name);
   table->setGeometry(x, y, w, h);
-  auto* rows = new ListTableModel(list, std::move(rightAligned), table);
+  auto* rows = new ListTableModel(std::move(rightAligned), table);
+  rows->Reread(list);
   table->setModel(rows);
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -93,6 +101,17 @@ QTableView* MainWindow::ListTable(QWidget* parent, const char* name, TListView& 
   table->horizontalHeader()->setHighlightSections(false);
   table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   table->horizontalHeader()->setStretchLastSection(true);
+  // A row chosen with the mouse or the keyboard is the model's selection at once, so a button
+  // under the table acts on the row the user sees selected.
+  connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this, table, &list, control = std::string(name)] {
+            // Not while rendering, nor while the window is hidden or being taken down.
+            if (rendering_ || !isVisible()) return;
+            const auto selected = table->selectionModel()->selectedRows();
+            list.selectedIndex = selected.isEmpty() ? -1 : selected.front().row();
+            Fire(control, Event::Click);
+          });
+  // A click on the row already selected takes it up again (into the editor row, say).
   connect(table, &QTableView::clicked, this,
           [this, &list, control = std::string(name)](const QModelIndex& index) {
             list.selectedIndex = index.row();
@@ -102,7 +121,7 @@ QTableView* MainWindow::ListTable(QWidget* parent, const char* name, TListView& 
   renderers_.push_back([this, table, rows, &list, shownRevision] {
     if (model_->BookRevision != *shownRevision) {
       *shownRevision = model_->BookRevision;
-      rows->Reread();
+      rows->Reread(list);
     }
     const auto shown = table->selectionModel()->selectedRows();
     const int current = shown.isEmpty() ? -1 : shown.front().row();

@@ -138,6 +138,18 @@ TEST_F(BookGuiTest, TwoTradesFromTheAssistantAreKeptAcrossARestart) {
   EXPECT_EQ(Find<QLineEdit>("Edit_PropDaily")->text(), "50");
   EXPECT_TRUE(Text("PropRoom").contains("превышен на 10 $")) << Text("PropRoom").toStdString();
   Shot("book-after-restart");
+
+  // A row chosen with the mouse, then the one above it with the keyboard, goes into the editor
+  // row; a lot typed there and «Изменить» change that position: 0.3 × 150 points lose 45.
+  ClickRow("BookList", "GBP/USD");
+  EXPECT_EQ(Find<QLineEdit>("Edit_BookSymbol")->text(), "GBP/USD");
+  person::Key(Qt::Key_Up);
+  EXPECT_EQ(Find<QLineEdit>("Edit_BookSymbol")->text(), "EUR/USD");
+  person::Prepare(Find<QLineEdit>("Edit_BookLots"), "0.3", 3);
+  person::Click(Find<QPushButton>("Button_BookApply"));
+  ASSERT_TRUE(errors_.empty()) << errors_.front();
+  EXPECT_EQ(Row("BookList", 0)[2], "0.3");
+  EXPECT_EQ(Text("BookLoss"), "75 $ или 75 % баланса");
 }
 
 }  // namespace
