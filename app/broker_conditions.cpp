@@ -6,6 +6,7 @@
 
 #include "app/settings_rules.h"
 #include "support/errors.h"
+#include "support/typed_number.h"
 
 namespace tiramon {
 namespace {
@@ -29,7 +30,7 @@ struct Field {
 };
 
 double ParseNumber(std::string_view raw, const Field& field) {
-  std::string text = std::string(TrimmedValue(raw));
+  std::string text = std::string(TrimSpaces(raw));
   if (text.empty()) return 0;
   int points = 0;
   bool valid = text.size() <= 12;
@@ -41,16 +42,14 @@ double ParseNumber(std::string_view raw, const Field& field) {
       valid = false;
     }
   }
+  // Plain digits with one point at most, read as every typed number is.
   valid = valid && points <= 1 && text != ".";
-  double value = 0;
-  if (valid) {
-    const std::from_chars_result read =
-        std::from_chars(text.data(), text.data() + text.size(), value);
-    valid = read.ec == std::errc() && read.ptr == text.data() + text.size() && std::isfinite(value);
-  }
+  const std::optional<double> read = valid ? ReadTypedNumber(text) : std::nullopt;
+  valid = read.has_value();
+  const double value = read.value_or(0);
   if (!valid) {
-    throw UserError(std::string(field.name) + " указан неверно: «" +
-                    std::string(TrimmedValue(raw)) + "». Введите число, например " + field.example +
+    throw UserError(std::string(field.name) + " указан неверно: «" + std::string(TrimSpaces(raw)) +
+                    "». Введите число, например " + field.example +
                     ", или оставьте поле пустым, если брокер этого не требует.");
   }
   if (value > field.limit) {
@@ -82,7 +81,7 @@ BrokerTexts ToTexts(const BrokerConditions& conditions) {
 
 BrokerConditions ParseBrokerConditions(const BrokerTexts& texts) {
   BrokerConditions conditions;
-  const std::string currency = std::string(TrimmedValue(texts.accountCurrency));
+  const std::string currency = std::string(TrimSpaces(texts.accountCurrency));
   bool known = currency.empty();
   for (const std::string_view code : kAccountCurrencies) known = known || currency == code;
   if (!known) {

@@ -142,6 +142,8 @@ struct TListView {
   std::vector<TListColumn> columns;
   std::vector<TListItem> items;
   int selectedIndex = -1;  // -1: no row selected
+  // Counted up by whatever changes the rows, so that a view compares them only then.
+  std::uint64_t changes = 0;
 };
 
 struct TPageControl {

@@ -7,9 +7,11 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/book.h"
 #include "app/broker_conditions.h"
+#include "app/trade.h"
 
 namespace tiramon {
 
@@ -33,6 +35,8 @@ struct Environment {
   BrokerConditions broker;
   // The prop firm's loss limits as the settings file gave them; the defaults set none.
   PropLimits prop;
+  // The instruments the trader has specified himself, as the settings file gave them.
+  std::vector<Instrument> instruments;
 
   // What reading the settings file had to say (it was unreadable or malformed, so the build's
   // defaults stand); empty when there is nothing to say.
@@ -56,5 +60,10 @@ struct Environment {
   std::function<void()> showMainWindow;
   std::function<void()> quitApplication;  // ends the event loop, exit code 0
 };
+
+// What an environment means where a field is left empty: the build's addresses, the current
+// folder, the system clock. The one place that fills them in; every reader asks here. The
+// environment itself keeps its empty fields, so a save writes only what someone chose.
+Environment WithDefaults(const Environment& environment);
 
 }  // namespace tiramon

@@ -15,19 +15,53 @@ std::string RoundedOnWrittenDigits(std::string_view pattern, long double value) 
   return FormatPattern(pattern, ParseDecimal(FormatGeneral(value)));
 }
 
+// The same for two decimals, on the general form's digits themselves: one conversion instead of
+// three, for the tables that write it hundreds of thousands of times. A text in exponent form
+// (below 0.0001 or from 10^15 up) takes the long way.
+std::string CentsOfWrittenDigits(long double value) {
+  const std::string general = FormatGeneral(value);
+  if (general.find_first_of("Ee") != std::string::npos) {
+    return RoundedOnWrittenDigits("0.##", value);
+  }
+  const std::size_t point = general.find(DecimalMark);
+  if (point == std::string::npos || general.size() - point - 1 <= 2) return general;
+  std::string kept = general.substr(0, point + 3);
+  if (general[point + 3] >= '5') {
+    // Half up, away from zero: carry from the last kept digit leftwards.
+    std::size_t at = kept.size();
+    while (at-- > 0) {
+      if (kept[at] == DecimalMark) continue;
+      if (kept[at] == '-') break;
+      if (kept[at] != '9') {
+        ++kept[at];
+        break;
+      }
+      kept[at] = '0';
+      if (at == 0 || kept[at - 1] == '-') {
+        kept.insert(at, 1, '1');
+        break;
+      }
+    }
+  }
+  while (!kept.empty() && kept.back() == '0') kept.pop_back();
+  if (!kept.empty() && kept.back() == DecimalMark) kept.pop_back();
+  if (kept == "-0" || kept == "-" || kept.empty()) return "0";
+  return kept;
+}
+
 std::string Decimals(int count, char digit) {
   return count > 0 ? "0." + std::string(static_cast<std::size_t>(count), digit) : "0";
 }
 
 }  // namespace
 
-std::string MoneyText(long double money) { return RoundedOnWrittenDigits("0.##", money); }
+std::string MoneyText(long double money) { return CentsOfWrittenDigits(money); }
 
 long double RoundedMoney(long double money) { return ParseDecimal(MoneyText(money)); }
 
 double Round2(long double x) { return RoundToPlaces(StoreDouble(x), 2); }
 
-std::string PercentText(long double percent) { return RoundedOnWrittenDigits("0.##", percent); }
+std::string PercentText(long double percent) { return CentsOfWrittenDigits(percent); }
 
 std::string PointValueText(const Instrument& instrument, long double value) {
   if (!(value != 0) || !std::isfinite(value)) return "0";

@@ -9,6 +9,7 @@
 
 #include "app/controls.h"
 #include "app/wiring.h"
+#include "support/utf8.h"
 
 namespace tiramon {
 
@@ -57,8 +58,5 @@ struct BoxEdit {
   std::u32string inserted;
 };
 BoxEdit FindEdit(std::u32string_view before, std::u32string_view after, int caretAfter);
-
-std::u32string ToUtf32(std::string_view utf8);
-std::string ToUtf8(std::u32string_view text);
 
 }  // namespace tiramon

@@ -60,6 +60,11 @@ bool IsCurrencyPair(const Instrument& instrument) {
 }
 
 int PriceDecimals(const Instrument& instrument) {
+  // The usual points first: a power of ten.
+  constexpr double kPowers[] = {1, 0.1, 0.01, 0.001, 0.0001, 0.00001, 0.000001, 0.0000001, 1e-8};
+  for (int places = 0; places < 9; ++places) {
+    if (instrument.pointSize == kPowers[places]) return places;
+  }
   int decimals = 0;
   long double step = instrument.pointSize;
   // A point such as 0.25 has as many decimals as it takes to write it.

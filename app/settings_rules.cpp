@@ -1,14 +1,17 @@
 #include "app/settings_rules.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
 #include "app/broker_conditions.h"
 #include "app/build_config.h"
+#include "app/instrument_rules.h"
 #include "app/prop_limits.h"
 #include "app/unit1.h"
 #include "support/errors.h"
 #include "support/files.h"
+#include "support/typed_number.h"
 
 namespace tiramon {
 namespace {
@@ -57,9 +60,6 @@ constexpr PropKey kPropKeys[] = {
     {"prop/trailing", &PropTexts::trailing},
 };
 
-// The sections a save writes whole.
-constexpr const char* kWholeSections[] = {kBrokerSection, kPropSection};
-
 }  // namespace
 
 void ApplySettings(const StoredSettings& stored, Environment& environment) {
@@ -83,7 +83,7 @@ void ApplySettings(const StoredSettings& stored, Environment& environment) {
     wrong += (wrong.empty() ? "" : ", ") + std::string(what);
   };
   if (const auto source = stored.values.find(kSourceKey); source != stored.values.end()) {
-    const std::string_view name = TrimmedValue(source->second);
+    const std::string_view name = TrimSpaces(source->second);
     if (name == "official") {
       environment.quoteSource = QuoteSource::OfficialRates;
     } else if (name == "page") {
@@ -95,7 +95,7 @@ void ApplySettings(const StoredSettings& stored, Environment& environment) {
   for (const UrlSetting& url : kUrls) {
     const auto value = stored.values.find(url.key);
     if (value == stored.values.end()) continue;
-    const std::string_view text = TrimmedValue(value->second);
+    const std::string_view text = TrimSpaces(value->second);
     if (IsFetchableUrl(text, url.httpsAllowed)) {
       environment.*url.field = std::string(text);
     } else {
@@ -132,6 +132,24 @@ void ApplySettings(const StoredSettings& stored, Environment& environment) {
     const std::string what = "лимиты проп-фирмы (" + std::string(error.what()) + ")";
     complain(what.c_str());
   }
+  // The trader's instruments, each on its own: one that cannot be used, or a second of the
+  // same symbol, is left out with a note, and the others stand.
+  const std::string instrumentsPrefix = std::string(kInstrumentsSection) + "/";
+  for (auto it = stored.values.lower_bound(instrumentsPrefix);
+       it != stored.values.end() && it->first.rfind(instrumentsPrefix, 0) == 0; ++it) {
+    try {
+      const Instrument instrument = ReadStoredInstrument(it->second);
+      const bool twice =
+          std::any_of(environment.instruments.begin(), environment.instruments.end(),
+                      [&](const Instrument& known) { return known.symbol == instrument.symbol; });
+      if (twice) throw UserError(instrument.symbol + " — второй раз");
+      environment.instruments.push_back(instrument);
+    } catch (const UserError& error) {
+      const std::string what = "инструмент " + it->first.substr(instrumentsPrefix.size()) + " (" +
+                               std::string(error.what()) + ")";
+      complain(what.c_str());
+    }
+  }
   if (!wrong.empty()) {
     environment.settingsNote = "В файле настроек неверно: " + wrong + "; взяты исходные";
   }
@@ -143,6 +161,10 @@ std::vector<std::pair<std::string, std::string>> SettingsToStore(const Environme
   // Only what the user can change in the program; the banks' addresses stay as the file had them.
   for (const UrlSetting& url : {kUrls[0], kUrls[1]}) {
     if (!(environment.*url.field).empty()) values.emplace_back(url.key, environment.*url.field);
+  }
+  for (std::size_t i = 0; i < environment.instruments.size(); ++i) {
+    values.emplace_back(std::string(kInstrumentsSection) + "/" + std::to_string(i + 1),
+                        StoredInstrument(environment.instruments[i]));
   }
   // Conditions left at their defaults are not written: a file without them means the same.
   if (environment.broker != BrokerConditions{}) {
@@ -165,34 +187,33 @@ SettingsChange SettingsChangeFor(const StoredSettings& stored, const Environment
   std::map<std::string, std::string> current;
   for (auto& [key, value] : SettingsToStore(now)) current[key] = std::move(value);
 
-  // The whole section a key belongs to, or nullptr.
+  // A section written whole: its values make sense only together (the broker's conditions, the
+  // prop firm's limits) or are numbered in order (the instruments), so a change of any empties
+  // it first.
   const auto sectionOf = [](const std::string& key) -> const char* {
-    for (const char* section : kWholeSections) {
-      const std::size_t length = std::char_traits<char>::length(section);
-      if (key.size() > length && key.compare(0, length, section) == 0 && key[length] == '/') {
-        return section;
-      }
+    for (const char* section : {kBrokerSection, kInstrumentsSection, kPropSection}) {
+      if (key.rfind(std::string(section) + "/", 0) == 0) return section;
     }
     return nullptr;
   };
   SettingsChange change;
-  std::map<std::string, std::map<std::string, std::string>> sections, sectionsNow;
+  std::map<std::string, std::map<std::string, std::string>> wantedSections, currentSections;
   for (auto& [key, value] : SettingsToStore(wanted)) {
     if (const char* section = sectionOf(key)) {
-      sections[section][key] = value;
+      wantedSections[section][key] = value;
     } else if (const auto found = current.find(key);
                found == current.end() || found->second != value) {
       change.values.emplace_back(key, std::move(value));
     }
   }
   for (const auto& [key, value] : current) {
-    if (const char* section = sectionOf(key)) sectionsNow[section][key] = value;
+    if (const char* section = sectionOf(key)) currentSections[section][key] = value;
   }
-  for (const char* section : kWholeSections) {
-    const std::map<std::string, std::string>& values = sections[section];
-    if (values == sectionsNow[section]) continue;
+  for (const char* section : {kBrokerSection, kInstrumentsSection, kPropSection}) {
+    if (wantedSections[section] == currentSections[section]) continue;
     change.emptiedSections.emplace_back(section);
-    change.values.insert(change.values.end(), values.begin(), values.end());
+    change.values.insert(change.values.end(), wantedSections[section].begin(),
+                         wantedSections[section].end());
   }
   return change;
 }
@@ -211,17 +232,11 @@ std::filesystem::path KeepDamagedSettingsAside(const std::filesystem::path& file
   }
 }
 
-std::string_view TrimmedValue(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t\r");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
 bool WellFormedSettings(std::string_view text) {
   if (text.find('\0') != std::string_view::npos) return false;
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
-    const std::string_view line = TrimmedValue(text.substr(0, end));
+    const std::string_view line = TrimSpaces(text.substr(0, end));
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     if (line.empty() || line.front() == ';' || line.front() == '#') continue;
     if (line.front() == '[' && line.back() == ']') continue;
@@ -274,6 +289,7 @@ void TForm1::StoreSettings() {
   SettingsChanged = false;
   environment.broker = Broker;
   environment.prop = Prop;
+  environment.instruments = OwnInstruments;
   if (!environment.saveSettings) return;
   // A change that could not be saved still holds for this run; the status bar says it will not
   // outlive it, or what the save had to do first.

@@ -32,6 +32,8 @@ inline constexpr const char* kBrokerSection = "broker";
 // The prop firm's limits, written whole for the same reason: a percentage means nothing without
 // the balance it is counted from.
 inline constexpr const char* kPropSection = "prop";
+// The trader's instruments, numbered from 1 ("instruments/1=US500;;USD;1;0.01;5").
+inline constexpr const char* kInstrumentsSection = "instruments";
 
 // The keys and values that keep the user's choices.
 std::vector<std::pair<std::string, std::string>> SettingsToStore(const Environment& environment);
@@ -53,9 +55,6 @@ SettingsChange SettingsChangeFor(const StoredSettings& stored, const Environment
 // name is taken, so no earlier copy is ever replaced. Returns the new name; throws InOutError.
 std::filesystem::path KeepDamagedSettingsAside(const std::filesystem::path& file,
                                                std::chrono::system_clock::time_point now);
-
-// A typed or stored value without the blanks around it.
-std::string_view TrimmedValue(std::string_view text);
 
 // Whether every line is one an INI file may hold: blank, a comment, a [section] or key=value.
 bool WellFormedSettings(std::string_view text);

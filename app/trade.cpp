@@ -25,6 +25,13 @@ bool Finite(double value) { return std::isfinite(value); }
 // Points per unit of price when a point is a power of ten (100000 for 0.00001), so an offset of
 // 150 points is 150 ÷ 100000, the exact decimal, rather than 150 × a binary 0.00001.
 std::optional<Real> PointsPerUnit(double pointSize) {
+  // The usual points first, as they are written.
+  constexpr double kPowers[] = {1, 0.1, 0.01, 0.001, 0.0001, 0.00001, 0.000001, 0.0000001, 1e-8};
+  Real per10 = 1;
+  for (const double power : kPowers) {
+    if (pointSize == power) return per10;
+    per10 *= 10;
+  }
   const Real per = 1.0L / pointSize;
   const Real whole = std::nearbyint(per);
   if (whole >= 1 && std::fabs(per - whole) <= 1e-9L * whole) return whole;

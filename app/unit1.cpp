@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/build_config.h"
+#include "app/instrument_rules.h"
 #include "app/prop_limits.h"
 #include "app/quote_sources.h"
 
@@ -145,17 +146,20 @@ TForm1::TForm1(Environment env) : environment(std::move(env)) {
   ComboBox_Source =
       Combo(kQuoteSourceNames[source], {kQuoteSourceNames[0], kQuoteSourceNames[1]}, source);
   Label_StatusUrl = Label("Файл статуса:");
-  Edit_StatusUrl = Edit(environment.statusUrl.empty() ? build::kStatusUrl : environment.statusUrl,
+  Edit_StatusUrl = Edit(WithDefaults(environment).statusUrl,
                         "Адрес файла статуса: его первая строка — целое число, если страница "
                         "котировок доступна");
   Label_QuotesUrl = Label("Страница:");
-  Edit_QuotesUrl = Edit(environment.quotesUrl.empty() ? build::kQuotesUrl : environment.quotesUrl,
-                        "Адрес страницы котировок (http)");
+  Edit_QuotesUrl = Edit(WithDefaults(environment).quotesUrl, "Адрес страницы котировок (http)");
   Button_SaveUrls = Button("Сохранить адреса", "Запомнить адреса и обновить котировки");
 
   // Tab 2 "Помощник".
   GroupBox12.caption = "Торговый инструмент ";
   Label_Valuta = Label("Выберите валюту", colors::Red);
+  // The trader's instruments as the settings file gave them.
+  OwnInstruments = environment.instruments;
+  ComboBox_Instrument = Combo("", InstrumentChoices(OwnInstruments));
+  ComboBox_Instrument.hint = "Выбрать инструмент без таблицы котировок";
   RadioButton_Buy = Radio("Покупка (ask): ", true, colors::Blue);
   RadioButton_sell = Radio("Продажа (bid):", false, colors::Black);
   Label_PriceSource = Label("", colors::Gray);
@@ -215,6 +219,28 @@ TForm1::TForm1(Environment env) : environment(std::move(env)) {
   GroupBox10.caption = "Предупреждения";
   Button_ToBook = Button("В портфель", "Добавить сделку помощника на вкладку «Портфель»");
   Label_ToBook = Label("", colors::Gray);
+
+  Button_Instruments = Button("Инструменты…",
+                              "Ваши инструменты: индексы, металлы, CFD — "
+                              "по спецификации контракта брокера");
+  GroupBox_Instruments.caption = "Инструменты";
+  Label_InstrumentEdit = Label("Инструмент:");
+  Label_InstSymbol = Label("Символ:");
+  Edit_InstSymbol = Edit("", "Как в терминале, например US500");
+  Label_InstBase = Label("Базовая валюта (пусто — не валюта):");
+  Edit_InstBase = Edit("", "Например EUR; для индекса пусто");
+  Label_InstQuote = Label("Валюта котировки:");
+  Edit_InstQuote = Edit("", "Валюта цены и прибыли, например USD");
+  Label_InstContract = Label("Размер контракта (единиц за лот):");
+  Edit_InstContract = Edit("", "Например 100000 для валют, 100 для золота, 1 для индекса");
+  Label_InstPoint = Label("Размер пункта:");
+  Edit_InstPoint = Edit("", "Шаг цены одного пункта, например 0.01");
+  Label_InstMargin = Label("Маржа в % (0 — по плечу):");
+  Edit_InstMargin = Edit("", "Доля стоимости позиции в залоге; 0 — стоимость ÷ плечо");
+  Label_InstrumentsNote = Label("", colors::Gray);
+  Button_InstrumentSave = Button("Записать");
+  Button_InstrumentRemove = Button("Удалить");
+  Button_InstrumentsClose = Button("Закрыть");
 
   // The broker's dialog; its boxes are filled from Broker each time it opens.
   GroupBox_Broker.caption = "Условия брокера";

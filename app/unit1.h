@@ -62,6 +62,8 @@ class TForm1 {
   // ---- Tab 2 "Помощник" ---------------------------------------------------------------------
   TGroupBox GroupBox12;
   TLabel Label_Valuta;
+  // Every instrument the program knows and the trader's own, to choose without the table.
+  TComboBox ComboBox_Instrument;  // a list to choose from
   TRadioButton RadioButton_Buy, RadioButton_sell;
   TLabel Label_PriceSource;  // where the working price comes from
   // The trader's own prices for the selected pair, as his terminal shows them.
@@ -103,6 +105,19 @@ class TForm1 {
   // The stop loss and take profit typed as prices into Edit_Loss and Edit_Teik.
   TCheckBox CheckBox_StopLevels;
   TLabel Label_StopOut;  // the price at which the broker's stop-out closes the position
+
+  // The trader's own instruments: the button beside the broker's, and its dialog.
+  TButton Button_Instruments;
+  TGroupBox GroupBox_Instruments;
+  bool InstrumentsDialogVisible = false;
+  TLabel Label_InstrumentEdit;
+  TComboBox ComboBox_InstrumentEdit;  // a list to choose from: a new one, or one to change
+  TLabel Label_InstSymbol, Label_InstBase, Label_InstQuote, Label_InstContract, Label_InstPoint,
+      Label_InstMargin;
+  TEdit Edit_InstSymbol, Edit_InstBase, Edit_InstQuote, Edit_InstContract, Edit_InstPoint,
+      Edit_InstMargin;
+  TLabel Label_InstrumentsNote;
+  TButton Button_InstrumentSave, Button_InstrumentRemove, Button_InstrumentsClose;
 
   // The broker's dialog, opened from the assistant tab.
   TGroupBox GroupBox_Broker;
@@ -359,6 +374,12 @@ class TForm1 {
   void Button_BrokerSaveClick();             // assistant/broker.cpp
   void Button_BrokerCancelClick();           // assistant/broker.cpp
   void CheckBox_StopLevelsClick();           // assistant/broker.cpp
+  void ComboBox_InstrumentChange();          // assistant/instruments.cpp: chosen from the list
+  void Button_InstrumentsClick();            // assistant/instruments.cpp: opens the dialog
+  void ComboBox_InstrumentEditChange();      // assistant/instruments.cpp
+  void Button_InstrumentSaveClick();         // assistant/instruments.cpp
+  void Button_InstrumentRemoveClick();       // assistant/instruments.cpp
+  void Button_InstrumentsCloseClick();       // assistant/instruments.cpp
   // Signs of the account's currency where the tab writes money.
   void ShowAccountCurrency();            // assistant/broker.cpp
   void edit_lotKeyPress(char32_t& key);  // assistant/key_filters.cpp

@@ -58,6 +58,12 @@ constexpr Wire kWires[] = {
     {"Button_Broker", Event::Click, &TForm1::Button_BrokerClick},
     {"Button_BrokerSave", Event::Click, &TForm1::Button_BrokerSaveClick},
     {"Button_BrokerCancel", Event::Click, &TForm1::Button_BrokerCancelClick},
+    {"ComboBox_Instrument", Event::Change, &TForm1::ComboBox_InstrumentChange},
+    {"Button_Instruments", Event::Click, &TForm1::Button_InstrumentsClick},
+    {"ComboBox_InstrumentEdit", Event::Change, &TForm1::ComboBox_InstrumentEditChange},
+    {"Button_InstrumentSave", Event::Click, &TForm1::Button_InstrumentSaveClick},
+    {"Button_InstrumentRemove", Event::Click, &TForm1::Button_InstrumentRemoveClick},
+    {"Button_InstrumentsClose", Event::Click, &TForm1::Button_InstrumentsCloseClick},
 
     // Simulator tabs; the two buttons under the drain memo still run the growth table.
     {"Button1", Event::Click, &TForm1::Button1Click},
@@ -111,14 +117,24 @@ constexpr FollowUp kFollowUps[] = {
     {&TForm1::Button_OwnPricesClick, &TForm1::ListView1Click},
     {&TForm1::Button_ClearOwnPricesClick, &TForm1::ListView1Click},
     {&TForm1::Button_BrokerSaveClick, &TForm1::StoreSettings},
-    // The pair may have changed: say where its price comes from.
+    // A changed contract changes the table's figures and the assistant's.
+    {&TForm1::Button_InstrumentSaveClick, &TForm1::StoreSettings},
+    {&TForm1::Button_InstrumentSaveClick, &TForm1::edit_lotChange},
+    {&TForm1::Button_InstrumentSaveClick, &TForm1::ListView1Click},
+    {&TForm1::Button_InstrumentRemoveClick, &TForm1::StoreSettings},
+    {&TForm1::Button_InstrumentRemoveClick, &TForm1::edit_lotChange},
+    {&TForm1::Button_InstrumentRemoveClick, &TForm1::ListView1Click},
+    // The pair or the side may have changed: say where its price comes from.
     {&TForm1::ListView1Click, &TForm1::ShowPriceOrigin},
+    {&TForm1::ComboBox_InstrumentChange, &TForm1::ShowPriceOrigin},
+    {&TForm1::RadioButton_BuyClick, &TForm1::ShowPriceOrigin},
+    {&TForm1::RadioButton_sellClick, &TForm1::ShowPriceOrigin},
 
     // The book: read when the window is created; its results follow every handler that brings
     // new prices or new words about their age (after the assistant's own follow-ups, so the
-    // words are fresh), its figures the broker; a change is written to its file, and the
-    // assistant's room under the limits counts again with it. The assistant's own keystrokes
-    // leave the book alone.
+    // words are fresh), its figures the broker and the instruments' contracts; a change is
+    // written to its file, and the assistant's room under the limits counts again with it. The
+    // assistant's own keystrokes leave the book alone.
     {&TForm1::FormCreate, &TForm1::LoadBookFile},
     {&TForm1::FormShow, &TForm1::ShowBook},
     {&TForm1::Button9Click, &TForm1::ShowBook},
@@ -128,6 +144,8 @@ constexpr FollowUp kFollowUps[] = {
     {&TForm1::Button_ClearOwnPricesClick, &TForm1::ShowBook},
     {&TForm1::Timer_AgeTimer, &TForm1::ShowBook},
     {&TForm1::Button_BrokerSaveClick, &TForm1::ShowBook},
+    {&TForm1::Button_InstrumentSaveClick, &TForm1::ShowBook},
+    {&TForm1::Button_InstrumentRemoveClick, &TForm1::ShowBook},
     {&TForm1::Button_ToBookClick, &TForm1::StoreBook},
     {&TForm1::Button_ToBookClick, &TForm1::ListView1Click},
     {&TForm1::Button_BookApplyClick, &TForm1::StoreBook},
@@ -150,7 +168,6 @@ constexpr KeyWire kKeyWires[] = {
 }  // namespace
 
 std::span<const Wire> Wiring() { return kWires; }
-std::span<const KeyWire> KeyWiring() { return kKeyWires; }
 std::span<const FollowUp> FollowUps() { return kFollowUps; }
 
 namespace {

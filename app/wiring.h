@@ -44,7 +44,6 @@ struct FollowUp {
 };
 
 std::span<const Wire> Wiring();
-std::span<const KeyWire> KeyWiring();
 std::span<const FollowUp> FollowUps();
 
 // Runs a handler and then what follows it, each follow-up after the handler it follows and each

@@ -3,6 +3,7 @@
 // shown is the money of the lot shown, to the cent.
 #include "assistant/recalc.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <optional>
 #include <vector>
@@ -128,8 +129,18 @@ void ShowMoney(TForm1& form, const PricedTrade& trade, bool stopUsable, bool tak
   }
 }
 
+// The tab's list shows the pair the assistant works on, however it was chosen.
+void ShowChosenInList(TForm1& form) {
+  const std::vector<std::string>& items = form.ComboBox_Instrument.items;
+  const auto at = std::find(items.begin(), items.end(), form.SelectedPair);
+  form.ComboBox_Instrument.itemIndex =
+      at == items.end() ? -1 : static_cast<int>(at - items.begin());
+  form.ComboBox_Instrument.text = form.SelectedPair;
+}
+
 void Recalculate(TForm1& form) {
   PickUpPair(form);
+  ShowChosenInList(form);
   if (form.RadioButton11.checked) {
     form.Memo1.fontColor = colors::Black;
     form.Label42.fontColor = colors::Gray;
@@ -191,7 +202,7 @@ AskedTrade ReadAskedTrade(TForm1& form) {
   const std::string& symbol = form.Label_Valuta.caption;
   if (form.SelectedPair.empty()) {
     throw TradeError(TradeField::Instrument,
-                     "Выберите валютную пару: щёлкните её строку в таблице котировок.");
+                     "Выберите инструмент в списке или щёлкните его строку в таблице котировок.");
   }
   const std::optional<Instrument> instrument = InstrumentFor(form.OwnInstruments, symbol);
   if (!instrument) {

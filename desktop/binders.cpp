@@ -215,7 +215,14 @@ QComboBox* MainWindow::Choice(QWidget* parent, const char* name, TComboBox& comb
             combo.text = widget->itemText(index).toStdString();
             Fire(control, Event::Change);
           });
-  renderers_.push_back([widget, &combo] {
+  auto shownItems = std::make_shared<std::vector<std::string>>(combo.items);
+  renderers_.push_back([widget, &combo, shownItems] {
+    // A list the model fills as it goes (the trader's instruments) is filled again when it changes.
+    if (*shownItems != combo.items) {
+      widget->clear();
+      for (const std::string& item : combo.items) widget->addItem(Q(item));
+      *shownItems = combo.items;
+    }
     if (widget->currentIndex() != combo.itemIndex) widget->setCurrentIndex(combo.itemIndex);
     if (widget->toolTip() != Q(combo.hint)) widget->setToolTip(Q(combo.hint));
   });

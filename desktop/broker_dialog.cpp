@@ -1,6 +1,6 @@
 // The broker's dialog: the account's currency, the commission, the lots and the stop-out level,
 // bound to the window model like every other control. It is not modal: the tab behind stays as it
-// was, and the model says when the dialog is open.
+// was, and the model says when the dialog is open (BindDialog, for every dialog of the window).
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
@@ -41,13 +41,17 @@ void MainWindow::BuildBrokerDialog() {
   Button(dialog, "Button_BrokerCancel", m.Button_BrokerCancel, 298, 254, 106, 30);
 
   // Escape and the title bar's close button cancel, as the cancel button does.
-  connect(dialog, &QDialog::rejected, this, [this] {
-    if (!rendering_ && model_->BrokerDialogVisible) Fire("Button_BrokerCancel", Event::Click);
+  BindDialog(dialog, &TForm1::BrokerDialogVisible, "Button_BrokerCancel");
+}
+
+void MainWindow::BindDialog(QDialog* dialog, bool TForm1::*open, const char* closeButton) {
+  connect(dialog, &QDialog::rejected, this, [this, open, closeButton] {
+    if (!rendering_ && (*model_).*open) Fire(closeButton, Event::Click);
   });
-  renderers_.push_back([this, dialog] {
-    const bool open = model_->BrokerDialogVisible;
-    if (dialog->isVisible() == open) return;
-    if (open) {
+  renderers_.push_back([this, dialog, open] {
+    const bool shown = (*model_).*open;
+    if (dialog->isVisible() == shown) return;
+    if (shown) {
       // Over the middle of the window, where the button that opened it is.
       dialog->move(mapToGlobal(rect().center()) - dialog->rect().center());
       dialog->show();

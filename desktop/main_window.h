@@ -36,6 +36,7 @@ class QTableView;
 class QTimer;
 class QToolButton;
 class QVBoxLayout;
+class QDialog;
 
 namespace tiramon::desktop {
 
@@ -108,6 +109,10 @@ class MainWindow : public QWidget {
   void BuildBookTab(QWidget* page);
   QTableView* ListTable(QWidget* parent, const char* name, TListView& list,
                         std::vector<int> rightAligned, int x, int y, int w, int h);
+  void BuildInstrumentsDialog();
+  // Shows the dialog while the model says it is open; Escape or its title bar's close button
+  // click `closeButton`.
+  void BindDialog(QDialog* dialog, bool TForm1::*open, const char* closeButton);
 
   // Binders: each creates a widget named after its control, places it, renders it from the
   // model and forwards its user events to the handler.

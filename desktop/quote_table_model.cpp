@@ -5,6 +5,7 @@
 #include <QString>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace tiramon::desktop {
 
@@ -63,8 +64,12 @@ bool QuoteTableModel::Sync() {
     rows_ = rows;
     endInsertRows();
   }
-  const int columns = static_cast<int>(headers_.size());
-  if (rows_ > 0 && columns > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columns - 1));
+  // A handler that left the rows alone (a keystroke in the assistant) costs the views nothing.
+  if (form_.ListView1.changes != shownChanges_ ||
+      shownRows_.size() != form_.ListView1.items.size()) {
+    shownChanges_ = form_.ListView1.changes;
+    SignalChangedRows();
+  }
 
   bool captionsChanged = false;
   const std::vector<TListColumn>& shown = form_.ListView1.columns;
@@ -75,6 +80,28 @@ bool QuoteTableModel::Sync() {
     captionsChanged = true;
   }
   return captionsChanged;
+}
+
+void QuoteTableModel::SignalChangedRows() {
+  const std::vector<TListItem>& items = form_.ListView1.items;
+  const int columns = static_cast<int>(headers_.size());
+  shownRows_.resize(items.size(), 0);
+  int first = -1;
+  const auto flush = [&](int end) {
+    if (first >= 0 && columns > 0) emit dataChanged(index(first, 0), index(end - 1, columns - 1));
+    first = -1;
+  };
+  for (std::size_t row = 0; row < items.size(); ++row) {
+    std::size_t print = std::hash<std::string>{}(items[row].caption);
+    for (const std::string_view cell : items[row].subItems) {
+      print = print * 1000003u ^ std::hash<std::string_view>{}(cell);
+    }
+    const bool changed = print != shownRows_[row];
+    shownRows_[row] = print;
+    if (changed && first < 0) first = static_cast<int>(row);
+    if (!changed) flush(static_cast<int>(row));
+  }
+  flush(static_cast<int>(items.size()));
 }
 
 std::vector<double> QuoteTableModel::WidestTexts(const QFontMetricsF& metrics, int limit) const {

@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QFontMetricsF>
 #include <QString>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -32,9 +33,15 @@ class QuoteTableModel : public QAbstractTableModel {
   std::vector<double> WidestTexts(const QFontMetricsF& metrics, int limit) const;
 
  private:
+  // The rows whose texts differ from what the views were last told, as ranges of rows.
+  void SignalChangedRows();
+
   const TForm1& form_;
   int rows_ = 0;
   std::vector<std::string> headers_;
+  // What the views were last told of: the list's count of changes, and a fingerprint per row.
+  std::uint64_t shownChanges_ = 0;
+  std::vector<std::size_t> shownRows_;
 };
 
 // The narrowest width at which a caption fits on two lines, broken at one of its spaces (the

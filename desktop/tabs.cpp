@@ -94,6 +94,7 @@ void MainWindow::BuildQuotesTab(QWidget* page) {
   Label(box, "Label55", m.Label55, 14, 52, 0, kBold);
   Edit(box, "Edit8", m.Edit8, 200, 48, 80);
   Label(box, "Label41", m.Label41, 292, 52);
+  Label(box, "Label_TableNote", m.Label_TableNote, 292, 34, 400, kSmall);
   Button(box, "Button9", m.Button9, 700, 22, 190, 44);
 
   Table(page, 10, 100, 910, 456);
@@ -111,7 +112,8 @@ void MainWindow::BuildQuotesTab(QWidget* page) {
 void MainWindow::BuildAssistantTab(QWidget* page) {
   TForm1& m = *model_;
   QGroupBox* pair = Group(page, "GroupBox12", m.GroupBox12, 10, 6, 450, 150);
-  Label(pair, "Label_Valuta", m.Label_Valuta, 16, 22, 420, kLarge);
+  Label(pair, "Label_Valuta", m.Label_Valuta, 16, 22, 270, kLarge);
+  Choice(pair, "ComboBox_Instrument", m.ComboBox_Instrument, 300, 22, 138);
   Label(pair, "Label_PriceSource", m.Label_PriceSource, 16, 52, 420, kSmall);
   Radio(pair, "RadioButton_Buy", m.RadioButton_Buy, 16, 84, 216);
   Radio(pair, "RadioButton_sell", m.RadioButton_sell, 16, 114, 216);
@@ -138,15 +140,17 @@ void MainWindow::BuildAssistantTab(QWidget* page) {
   Label(deposit, "Label51", m.Label51, 50, 280);
   Edit(deposit, "Edit_ProcLot2", m.Edit_ProcLot2, 190, 276, 110);
   CopyButton(deposit, "SpeedButton4", m.SpeedButton4, 306, 276);
-  Label(deposit, "Label42", m.Label42, 16, 350, 0, kBold);
-  Label(deposit, "Zalog", m.Zalog, 220, 350, 210, kBold);
-  Label(deposit, "Label45", m.Label45, 16, 394, 0, kBold);
-  Label(deposit, "Punkt", m.Punkt, 220, 394, 210, kBold);
-  Button(deposit, "Button_Broker", m.Button_Broker, 16, 430, 150, 30);
-  QLabel* broker = Label(deposit, "Label_Broker", m.Label_Broker, 176, 426, 264, kSmall);
+  Label(deposit, "Label42", m.Label42, 16, 322, 0, kBold);
+  Label(deposit, "Zalog", m.Zalog, 220, 322, 210, kBold);
+  Label(deposit, "Label45", m.Label45, 16, 356, 0, kBold);
+  Label(deposit, "Punkt", m.Punkt, 220, 356, 210, kBold);
+  Button(deposit, "Button_Broker", m.Button_Broker, 16, 388, 150, 30);
+  Button(deposit, "Button_Instruments", m.Button_Instruments, 174, 388, 130, 30);
+  QLabel* broker = Label(deposit, "Label_Broker", m.Label_Broker, 16, 424, 424, kSmall);
   broker->setWordWrap(true);
   broker->setFixedHeight(40);
   BuildBrokerDialog();
+  BuildInstrumentsDialog();
 
   QGroupBox* stops = Group(page, "GroupBox13", m.GroupBox13, 470, 6, 450, 350);
   Label(stops, "Label35", m.Label35, 16, 32, 0, kBold);

@@ -22,6 +22,7 @@
 #include "app/settings_rules.h"
 #include "fuzz/property.h"
 #include "support/errors.h"
+#include "support/typed_number.h"
 
 namespace tiramon::fuzz {
 namespace settings_checks {
@@ -85,7 +86,7 @@ inline void CheckApplied(const StoredSettings& stored, const Environment& enviro
   bool wrong = false;
   QuoteSource source = DefaultSource();
   if (const auto text = Value(stored, "quotes/source")) {
-    const std::string_view name = TrimmedValue(*text);
+    const std::string_view name = TrimSpaces(*text);
     if (name == "official") {
       source = QuoteSource::OfficialRates;
     } else if (name == "page") {
@@ -99,7 +100,7 @@ inline void CheckApplied(const StoredSettings& stored, const Environment& enviro
   for (const UrlKey& url : kUrlKeys) {
     std::string expected;
     if (const auto text = Value(stored, url.key)) {
-      const std::string_view trimmed = TrimmedValue(*text);
+      const std::string_view trimmed = TrimSpaces(*text);
       if (IsFetchableUrl(trimmed, url.httpsAllowed)) {
         expected = std::string(trimmed);
       } else {
@@ -184,7 +185,7 @@ inline void CheckSettings(const std::uint8_t* data, std::size_t size) {
   // The line rules on the raw bytes: any text is judged, and a trimmed value keeps no blank at
   // either end.
   WellFormedSettings(file);
-  const std::string_view trimmed = TrimmedValue(file);
+  const std::string_view trimmed = TrimSpaces(file);
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
   TIRAMON_FUZZ_REQUIRE(trimmed.empty() || (!blank(trimmed.front()) && !blank(trimmed.back())),
                        "trimmed " + Shown(trimmed));

@@ -8,7 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/build_config.h"
 #include "app/bundled_rates.h"
 #include "quotes/page_parser.h"
 #include "quotes/provenance.h"
@@ -26,18 +25,14 @@ struct Sources {
 };
 
 Sources SourcesOf(const TForm1& form) {
-  const Environment& environment = form.environment;
-  const std::filesystem::path folder =
-      environment.programFolder.empty() ? std::filesystem::path(".") : environment.programFolder;
-  const Clock::time_point now = environment.now ? environment.now() : Clock::now();
-  return {
-      folder / kEcbCacheFileName,
-      folder / kCbrCacheFileName,
-      folder / kMetalsCacheFileName,
-      environment.ecbUrl.empty() ? build::kEcbUrl : environment.ecbUrl,
-      environment.cbrUrl.empty() ? build::kCbrUrl : environment.cbrUrl,
-      MetalsRequestUrl(environment.metalsUrl.empty() ? build::kMetalsUrl : environment.metalsUrl,
-                       LocalDay(now))};
+  const Environment environment = WithDefaults(form.environment);
+  const std::filesystem::path& folder = environment.programFolder;
+  return {folder / kEcbCacheFileName,
+          folder / kCbrCacheFileName,
+          folder / kMetalsCacheFileName,
+          environment.ecbUrl,
+          environment.cbrUrl,
+          MetalsRequestUrl(environment.metalsUrl, LocalDay(environment.now()))};
 }
 
 const RatesDocument* DocumentOf(const RatesOutcome& outcome) {

@@ -12,6 +12,7 @@
 #include "quotes/quote_table.h"
 #include "support/errors.h"
 #include "support/numtext.h"
+#include "support/typed_number.h"
 
 namespace tiramon {
 namespace quotes {
@@ -21,8 +22,11 @@ struct RowPrices {
   std::string name, bid, ask;
 };
 
-// A price as a terminal shows it: digits with at most one decimal point, above zero.
-std::string CheckedPrice(const std::string& text, const char* which) {
+// A price as a terminal shows it: digits with at most one decimal point (a comma is one too, as
+// a Russian keyboard types it), above zero; returned with the point.
+std::string CheckedPrice(const std::string& typed, const char* which) {
+  std::string text = std::string(TrimSpaces(typed));
+  std::replace(text.begin(), text.end(), ',', '.');
   std::size_t points = 0;
   std::size_t digits = 0;
   for (const char c : text) {
@@ -66,13 +70,23 @@ void RebuildTable(TForm1& form, const std::vector<RowPrices>& rows) {
   form.ListView1.selectedIndex = selected;
 }
 
-// Puts the source's prices back into the row of the pair that had the user's own.
+// Puts the source's prices back into the row of the pair that had the user's own; a row the
+// source never had (an instrument of the trader's own) goes again.
 void RestoreSourcePrices(TForm1& form, std::vector<RowPrices>& rows) {
   for (RowPrices& row : rows) {
     if (row.name == form.Prices.ownPair) {
       row.bid = form.Prices.sourceBid;
       row.ask = form.Prices.sourceAsk;
     }
+  }
+  const std::size_t before = rows.size();
+  std::erase_if(rows, [&form](const RowPrices& row) {
+    return row.name == form.Prices.ownPair && row.bid.empty();
+  });
+  // Its prices went with it: nothing is left to count that instrument at.
+  if (rows.size() != before && form.SelectedPair == form.Prices.ownPair) {
+    form.SelectedBid.clear();
+    form.SelectedAsk.clear();
   }
   form.Prices.ownPair.clear();
   form.Prices.sourceBid.clear();
@@ -85,7 +99,8 @@ void RestoreSourcePrices(TForm1& form, std::vector<RowPrices>& rows) {
 void TForm1::Button_OwnPricesClick() {
   if (SelectedPair.empty()) {
     throw UserError(
-        "Сначала выберите валютную пару: двойной клик по её строке в таблице котировок.");
+        "Сначала выберите инструмент: в списке помощника или щелчком по строке таблицы "
+        "котировок.");
   }
   const std::string bid = quotes::CheckedPrice(Edit_OwnBid.text, "Bid");
   const std::string ask = quotes::CheckedPrice(Edit_OwnAsk.text, "Ask");
@@ -93,13 +108,13 @@ void TForm1::Button_OwnPricesClick() {
     throw UserError("Ask не может быть меньше bid: цена покупки не ниже цены продажи.");
   }
   std::vector<quotes::RowPrices> rows = quotes::TablePrices(*this);
-  const auto selected = std::find_if(rows.begin(), rows.end(),
-                                     [this](const auto& row) { return row.name == SelectedPair; });
-  if (selected == rows.end()) {
-    throw UserError("Пары " + SelectedPair + " нет в таблице котировок: обновите котировки.");
-  }
   // One pair at a time: the pair typed before gets its source's prices back.
   if (!Prices.ownPair.empty()) quotes::RestoreSourcePrices(*this, rows);
+  auto selected = std::find_if(rows.begin(), rows.end(),
+                               [this](const auto& row) { return row.name == SelectedPair; });
+  // An instrument no source quotes (an index, or any pair when the network is down) gets a row
+  // of its own with the prices typed for it.
+  if (selected == rows.end()) selected = rows.insert(rows.end(), {SelectedPair, "", ""});
   Prices.sourceBid = std::exchange(selected->bid, bid);
   Prices.sourceAsk = std::exchange(selected->ask, ask);
   Prices.ownPair = SelectedPair;

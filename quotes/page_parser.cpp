@@ -33,6 +33,7 @@ constexpr std::size_t kMinEntryBytes = 64;
 
 void AppendQuoteRow(TForm1& form, std::string_view name, std::string_view bid, std::string_view ask,
                     std::string& cell) {
+  ++form.ListView1.changes;
   TListItem& row = form.ListView1.items.emplace_back();
   row.caption = name;
   row.subItems.reserve(kRowCells, kRowTextBytes);

@@ -2,8 +2,10 @@
 // lot, at the row's bid, in dollars; the texts are those the table has always shown.
 #include "quotes/quote_table.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "app/figure_texts.h"
 #include "app/market.h"
@@ -121,12 +123,14 @@ void RecordQuote(TForm1& form, std::string_view name, std::string_view bid, std:
 }
 
 void ClearQuoteTable(TForm1& form) {
+  ++form.ListView1.changes;
   form.ListView1.items.clear();
   form.ListView1.selectedIndex = -1;
   form.TableRates.Clear();
 }
 
 void CompleteQuoteTable(TForm1& form) {
+  ++form.ListView1.changes;
   if (form.ListView1.columns.size() > 4) {
     form.ListView1.columns[4].caption = Column4Caption(form.edit_lot.text);
   }
@@ -144,10 +148,30 @@ void CompleteQuoteTable(TForm1& form) {
         "Депозит: «" + form.Edit8.text + "» — введите сумму в долларах, например 100.";
     return;
   }
+  // A large page repeats a few pairs at one price many times: a row like one before it gets that
+  // row's figures, worked out once.
+  struct Done {
+    std::string caption, bid;
+    std::size_t row;
+  };
+  std::vector<Done> done;
+  constexpr std::size_t kRemembered = 64;
   std::string cell;
-  for (TListItem& row : form.ListView1.items) {
+  std::vector<TListItem>& items = form.ListView1.items;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    TListItem& row = items[i];
     if (row.subItems.size() < kPriceCells) continue;
+    const std::string_view bid = row.subItems[0];
+    const auto same = std::find_if(done.begin(), done.end(), [&](const Done& d) {
+      return d.caption == row.caption && d.bid == bid;
+    });
+    if (same != done.end()) {
+      const TSubItems& cells = items[same->row].subItems;
+      for (std::size_t c = kPriceCells; c < cells.size(); ++c) row.subItems.push_back(cells[c]);
+      continue;
+    }
     CompleteRow(form, row, *lot, *deposit, cell);
+    if (done.size() < kRemembered) done.push_back({row.caption, std::string(bid), i});
   }
 }
 

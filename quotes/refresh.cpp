@@ -6,7 +6,6 @@
 #include <set>
 #include <utility>
 
-#include "app/build_config.h"
 #include "app/unit1.h"
 #include "quotes/official_refresh.h"
 #include "quotes/page_parser.h"
@@ -135,12 +134,10 @@ void TForm1::Button9Click() {
   }
 
   QuotesAvailable = false;
-  const std::filesystem::path folder =
-      environment.programFolder.empty() ? std::filesystem::path(".") : environment.programFolder;
-  const std::string statusUrl =
-      environment.statusUrl.empty() ? build::kStatusUrl : environment.statusUrl;
-  const std::string quotesUrl =
-      environment.quotesUrl.empty() ? build::kQuotesUrl : environment.quotesUrl;
+  const Environment effective = WithDefaults(environment);
+  const std::filesystem::path& folder = effective.programFolder;
+  const std::string& statusUrl = effective.statusUrl;
+  const std::string& quotesUrl = effective.quotesUrl;
 
   const std::filesystem::path statusFile = folder / quotes::kStatusFileName;
   if (DownloadToFile(statusUrl, statusFile, environment.processEvents)) {
@@ -184,7 +181,7 @@ void TForm1::Button9Click() {
   if (QuotesAvailable) {
     quotes::WriteCacheFile(cacheFile, page);
     origin.live = true;
-    origin.pageTime = environment.now ? environment.now() : quotes::Clock::now();
+    origin.pageTime = effective.now();
   } else {
     Prices.unreachable = !fetched;
     Prices.note = fetched ? "страница котировок закрыта файлом статуса, кэша нет"

@@ -10,6 +10,7 @@
 #include "support/errors.h"
 #include "support/http_error.h"
 #include "support/http_url.h"
+#include "support/typed_number.h"
 
 namespace tiramon {
 namespace quotes {
@@ -17,7 +18,7 @@ namespace {
 
 // An address the program can fetch: http, or https where libcurl does the download.
 std::string CheckedUrl(std::string_view text, const char* what, bool httpsAllowed) {
-  const std::string url(TrimmedValue(text));
+  const std::string url(TrimSpaces(text));
   bool valid = IsFetchableUrl(url, httpsAllowed);
   if (valid) {
     try {

@@ -447,7 +447,7 @@ TEST_F(AssistantLots, BeforeAnyPairIsKnown) {
   form.Edit_ProcLot.text = "0.409090909090909";
   Outputs expected = Snapshot(form);
   LotsStart(expected);
-  Cleared(expected, "Выберите валютную пару: щёлкните её строку в таблице котировок.");
+  Cleared(expected, "Выберите инструмент в списке или щёлкните его строку в таблице котировок.");
 
   form.ListView1Click();
 

@@ -85,11 +85,13 @@ TEST_F(QuoteTableTest, DerivedColumnsWithLotTenthAndDepositHundred) {
       {"USD/SEK", "8.5521", "8.5581"}, {"USD/DKK", "6.2301", "6.2331"},
       {"USD/HKD", "7.7712", "7.7722"}, {"USD/TRY", "8.4512", "8.4712"},
       {"USD/SGD", "1.3412", "1.3418"}, {"USD/MXN", "20.112", "20.142"},
-      {"EUR/GBP", "0.8512", "0.8515"}, {"EUR/JPY", "130.50", "130.53"},
-      {"EUR/CAD", "1.4062", "1.4068"}, {"GBP/CHF", "1.1906", "1.1911"},
-      {"AUD/NZD", "1.0752", "1.0758"}, {"NZD/JPY", "75.991", "76.031"},
-      {"CHF/JPY", "120.50", "120.55"}, {"CAD/JPY", "88.071", "88.101"},
-      {"TRY/SEK", "1.2301", "1.2311"}, {"USDX", "92.412", "92.432"},
+      {"USD/NOK", "8.6012", "8.6082"}, {"USD/PLN", "4.0123", "4.0153"},
+      {"USD/ZAR", "14.512", "14.562"}, {"EUR/GBP", "0.8512", "0.8515"},
+      {"EUR/JPY", "130.50", "130.53"}, {"EUR/CAD", "1.4062", "1.4068"},
+      {"GBP/CHF", "1.1906", "1.1911"}, {"AUD/NZD", "1.0752", "1.0758"},
+      {"NZD/JPY", "75.991", "76.031"}, {"CHF/JPY", "120.50", "120.55"},
+      {"CAD/JPY", "88.071", "88.101"}, {"TRY/SEK", "1.2301", "1.2311"},
+      {"USDX", "92.412", "92.432"},
   };
   page.insert(page.begin(), kMajors.begin(), kMajors.end());
   Fill(page);
@@ -112,8 +114,12 @@ TEST_F(QuoteTableTest, DerivedColumnsWithLotTenthAndDepositHundred) {
       {"USD/HKD", With(kDollarMargins, "0.13")},
       {"USD/TRY", With(kDollarMargins, "0.12")},
       {"USD/SGD", With(kDollarMargins, "0.75")},
-      // Every dollar-based pair has its pip: 1 peso ÷ 20.112 = $0.0497.
+      // Every dollar-based pair has its pip: 1 peso ÷ 20.112 = $0.0497, 1 krone ÷ 8.6012 =
+      // $0.1163, 1 zloty ÷ 4.0123 = $0.2492, 1 rand ÷ 14.512 = $0.0689.
       {"USD/MXN", With(kDollarMargins, "0.05")},
+      {"USD/NOK", With(kDollarMargins, "0.12")},
+      {"USD/PLN", With(kDollarMargins, "0.25")},
+      {"USD/ZAR", With(kDollarMargins, "0.07")},
       // Crosses: the base's dollar value from this table's row; a pip of the quote currency is
       // worth the base's dollars ÷ the cross: 1.1234 ÷ 0.8512 = 1.3198.
       {"EUR/GBP", With(kEurMargins, "1.32")},

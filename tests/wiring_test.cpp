@@ -47,6 +47,8 @@ TEST(Wiring, FollowUpsRunAfterTheirHandlerOnce) {
       {&TForm1::ComboBox_SourceChange, &TForm1::StoreSettings},
       {&TForm1::Button_BrokerSaveClick, &TForm1::StoreSettings},
       {&TForm1::ListView1Click, &TForm1::ShowPriceOrigin},
+      {&TForm1::ComboBox_InstrumentChange, &TForm1::ShowPriceOrigin},
+      {&TForm1::RadioButton_sellClick, &TForm1::ShowPriceOrigin},
       {&TForm1::FormCreate, &TForm1::ShowAccountCurrency},
       // The book: read at the start, its results after new prices, a change written and
       // counted again by the assistant's room under the limits.
@@ -142,6 +144,12 @@ TEST(Wiring, EveryHandlerIsWiredAndNoEventTwice) {
       {&TForm1::Button_BookRemoveClick, 1},
       {&TForm1::BookAccountChange, 2},
       {&TForm1::Button_PropSaveClick, 1},
+      {&TForm1::ComboBox_InstrumentChange, 1},
+      {&TForm1::Button_InstrumentsClick, 1},
+      {&TForm1::ComboBox_InstrumentEditChange, 1},
+      {&TForm1::Button_InstrumentSaveClick, 1},
+      {&TForm1::Button_InstrumentRemoveClick, 1},
+      {&TForm1::Button_InstrumentsCloseClick, 1},
   };
   std::set<std::pair<std::string, Event>> events;
   int rows = 0;

@@ -22,25 +22,7 @@ namespace {
 
 class BrokerGuiTest : public GuiTest {
  protected:
-  QString SettingsFile() {
-    return QString::fromStdString((folder_ / "config/tiramon.conf").string());
-  }
-
-  // The window as the program starts it: the settings file read, and written on a change.
-  MainWindow& Start() {
-    Environment environment = MakeEnvironment();
-    const QString path = SettingsFile();
-    LoadSettings(path, environment);
-    environment.saveSettings = [path](const Environment& changed) {
-      return SaveSettings(path, changed);
-    };
-    window_ = std::make_unique<MainWindow>(environment, TrayMode::Enabled);
-    window_->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
-    Activate(window_.get());
-    Find<QTabWidget>("PageControl1")->setCurrentIndex(2);
-    return *window_;
-  }
+  MainWindow& Start() { return StartWithSettings(2); }
 
   QDialog* OpenDialog() {
     person::Click(Find<QPushButton>("Button_Broker"));
@@ -48,13 +30,6 @@ class BrokerGuiTest : public GuiTest {
     EXPECT_TRUE(dialog->isVisible());
     Activate(dialog);
     return dialog;
-  }
-
-  // Offscreen, a window shown or left by a closing list is not made active; a person's next
-  // click into it would be.
-  void Activate(QWidget* window) {
-    window->windowHandle()->requestActivate();
-    EXPECT_TRUE(QTest::qWaitFor([window] { return QApplication::activeWindow() == window; }));
   }
 
   QString Text(const char* label) { return Find<QLabel>(label)->text(); }

@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -18,6 +20,7 @@
 
 #include "desktop/error_box.h"
 #include "desktop/main_window.h"
+#include "desktop/settings.h"
 #include "support/numtext.h"
 
 namespace tiramon::desktop {
@@ -82,6 +85,34 @@ class GuiTest : public ::testing::Test {
 
   void WriteCache(const std::string& page) {
     std::ofstream(folder_ / "kotirovki.dat", std::ios::binary) << page;
+  }
+
+  QString SettingsFile() {
+    return QString::fromStdString((folder_ / "config/tiramon.conf").string());
+  }
+
+  // The window as the program starts it: the settings file read, and written on a change; the
+  // tab `tab` in front.
+  MainWindow& StartWithSettings(int tab) {
+    Environment environment = MakeEnvironment();
+    const QString path = SettingsFile();
+    LoadSettings(path, environment);
+    environment.saveSettings = [path](const Environment& changed) {
+      return SaveSettings(path, changed);
+    };
+    window_ = std::make_unique<MainWindow>(environment, TrayMode::Enabled);
+    window_->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    Activate(window_.get());
+    Find<QTabWidget>("PageControl1")->setCurrentIndex(tab);
+    return *window_;
+  }
+
+  // Offscreen, a window shown or left by a closing list is not made active; a person's next
+  // click into it would be.
+  void Activate(QWidget* window) {
+    window->windowHandle()->requestActivate();
+    EXPECT_TRUE(QTest::qWaitFor([window] { return QApplication::activeWindow() == window; }));
   }
 
   // A widget by name, wherever it is: the tabs not opened yet are built first if need be.

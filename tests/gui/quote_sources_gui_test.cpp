@@ -100,6 +100,13 @@ TEST_F(QuoteSourcesTest, EachSourceFillsTheTableAndSaysWhereItsPricesCameFrom) {
   EXPECT_EQ(Find<QLabel>("Label_PriceSource")->text(),
             "Цена: официальный курс на 03.01.2023 — не для ордеров, устарела");
   Shot("assistant-official");
+  // Gold chosen from the assistant's list: 0.1 × 100 oz × 1855.57 ÷ 500 = 37.11 of margin, a
+  // point of 0.01 worth $0.10, the stop 150 points (1.50) below with gold's two decimals.
+  person::Pick(Find<QComboBox>("ComboBox_Instrument"), "XAU/USD");
+  EXPECT_EQ(Find<QLabel>("Zalog")->text(), "37.11");
+  EXPECT_EQ(Find<QLabel>("Punkt")->text(), "0.10");
+  EXPECT_EQ(Find<QLineEdit>("Edit_Loss")->text(), "1854.07");
+  Shot("assistant-gold");
   {
     QSettings stored(settings, QSettings::IniFormat);
     EXPECT_EQ(stored.value("quotes/source").toString(), "official");
@@ -138,10 +145,10 @@ TEST_F(QuoteSourcesTest, TheTerminalsPricesTypedForOnePairDriveTheAssistant) {
   EXPECT_EQ(Find<QRadioButton>("RadioButton_Buy")->text(), "Покупка (ask): 1.12360");
 
   // A price the terminal never shows is refused in the user's words.
-  person::Prepare(Find<QLineEdit>("Edit_OwnBid"), "1,2", 3);
+  person::Prepare(Find<QLineEdit>("Edit_OwnBid"), "1..2", 4);
   person::Click(Find<QPushButton>("Button_OwnPrices"));
   ASSERT_EQ(errors_.size(), 1u);
-  EXPECT_EQ(errors_.front().rfind("Bid введён неверно: «1,2».", 0), 0u) << errors_.front();
+  EXPECT_EQ(errors_.front().rfind("Bid введён неверно: «1..2».", 0), 0u) << errors_.front();
 }
 
 TEST_F(QuoteSourcesTest, ExitDuringAHungPageFetchEndsTheProgramWithinASecond) {

@@ -7,6 +7,9 @@
 #   the core (everything but desktop/)   no Qt;
 #   desktop/              no subsystem header (quotes/, assistant/, simulators/): the desktop
 #                         talks to the window model only;
+#   quotes/, assistant/, simulators/   run no handler that another folder defines (app/unit1.h
+#                         names each handler's file): what must follow a handler is declared
+#                         as a follow-up in the wiring table, never called from inside it;
 #   desktop/              no decision the model can make: no text for the user in its source (a
 #                         string with Cyrillic letters) and no conversion of numbers to or from
 #                         text, except on a line marked "// painting:" (an axis's tick numbers).
@@ -32,7 +35,15 @@ fi
 # One pass over every source file: awk sees each #include with its file and line.
 mapfile -d '' files < <(find "${folders[@]}" -type f \( -name '*.h' -o -name '*.cpp' -o -name '*.h.in' \) -print0 | sort -z)
 [ "${#files[@]}" -eq 0 ] && { echo "check_layering: no sources under $root" >&2; exit 2; }
-awk '
+# The handlers and the folder that defines each, from the declarations of app/unit1.h
+# ("void Button9Click();  // quotes/refresh.cpp").
+handlers=""
+[ -f app/unit1.h ] && handlers=$(sed -n 's|^[[:space:]]*void \([A-Za-z0-9_]*\)(.*;[[:space:]]*// \([a-z]*\)/.*|\1 \2|p' app/unit1.h | tr '\n' ' ')
+awk -v handlers="$handlers" '
+  BEGIN {
+    n = split(handlers, words, " ")
+    for (i = 1; i + 1 <= n; i += 2) home[words[i]] = words[i + 1]
+  }
   # "a/b/../c" -> "a/c"; a path that climbs out of the tree keeps its leading "../".
   function normalise(path,    n, parts, out, i, k) {
     n = split(path, parts, "/")
@@ -57,6 +68,22 @@ awk '
     if (code ~ /"[^"]*[\320\321][^"]*"/) report("the desktop words a message", code)
     if (code ~ /(ParseDecimal|ParseInteger|FormatGeneral|FormatPattern|QString::number|QLocale|std::sto[dfil]|strto[dfl]|std::to_string|\.to(Double|Float|Int|UInt|Long|LongLong)\()/)
       report("the desktop converts a number", code)
+  }
+  # A subsystem runs its own handlers only.
+  FILENAME ~ /^(quotes|assistant|simulators)\// {
+    code = $0
+    sub(/\/\/.*$/, "", code)
+    folder = FILENAME
+    sub(/\/.*$/, "", folder)
+    rest = code
+    while (match(rest, /[A-Za-z_][A-Za-z0-9_]*\(/)) {
+      name = substr(rest, RSTART, RLENGTH - 1)
+      before = substr(rest, 1, RSTART - 1)
+      rest = substr(rest, RSTART + RLENGTH)
+      if (!(name in home) || home[name] == folder) continue
+      if (before ~ /(TForm1::|void[ \t]+)$/) continue  # its definition or a declaration
+      report("a subsystem runs another folder'"'"'s handler", name)
+    }
   }
   /^[ \t]*#[ \t]*include[ \t]*[<"]/ {
     line = $0

@@ -43,7 +43,18 @@ cases=(
   'quotes/assistant.cpp|#include "assistant/recalc.h"|a subsystem includes another'
   'simulators/quotes.h|#include "quotes/refresh.h"|a subsystem includes another'
   'assistant/window.cpp|#include "desktop/main_window.h"|a subsystem includes another'
+  'quotes/own_handler.cpp|  Button9Click();|-'
+  'quotes/follow_up.cpp|  ListView1Click();|a subsystem runs another folder'"'"'s handler'
+  'simulators/reads.cpp|  form.ListView1Click();|a subsystem runs another folder'"'"'s handler'
+  'simulators/stores.cpp|  StoreSettings();|a subsystem runs another folder'"'"'s handler'
+  'assistant/defines.cpp|void TForm1::ListView1Click() {|-'
+  'app/orchestrates.cpp|  ListView1Click();|-'
 )
+# The handlers' homes, as app/unit1.h names them.
+handler_declarations='  void Button9Click();     // quotes/refresh.cpp
+  void ListView1Click();   // assistant/recalc.cpp
+  void StoreSettings();    // app/settings_rules.cpp'
+
 
 tree=$(mktemp -d)
 trap 'rm -rf "$tree"' EXIT
@@ -52,6 +63,7 @@ for row in "${cases[@]}"; do
   mkdir -p "$tree/$(dirname "$file")"
   printf '// planted\n#include <string>\n%s\n' "$include" >"$tree/$file"
 done
+printf '%s\n' "$handler_declarations" >>"$tree/app/unit1.h"
 output=$("$check" "$tree")
 status=$?
 
