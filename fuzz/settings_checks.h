@@ -15,9 +15,11 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "app/broker_conditions.h"
 #include "app/build_config.h"
+#include "app/instrument_rules.h"
 #include "app/prop_limits.h"
 #include "app/settings_rules.h"
 #include "fuzz/property.h"
@@ -78,8 +80,8 @@ inline void CheckApplied(const StoredSettings& stored, const Environment& enviro
                          "note of an unread file: " + environment.settingsNote);
     TIRAMON_FUZZ_REQUIRE(environment.quoteSource == DefaultSource() &&
                              environment.broker == BrokerConditions{} &&
-                             environment.prop == PropLimits{} && environment.quotesUrl.empty() &&
-                             environment.statusUrl.empty(),
+                             environment.prop == PropLimits{} && environment.instruments.empty() &&
+                             environment.quotesUrl.empty() && environment.statusUrl.empty(),
                          "an unread file changed a setting");
     return;
   }
@@ -152,6 +154,27 @@ inline void CheckApplied(const StoredSettings& stored, const Environment& enviro
     wrong = true;
   }
   TIRAMON_FUZZ_REQUIRE(environment.prop == limits, "the prop firm's limits taken otherwise");
+  // The trader's instruments each on its own: one the reader refuses, or a second of a symbol,
+  // is left out.
+  std::vector<Instrument> instruments;
+  for (const auto& [key, text] : stored.values) {
+    if (key.rfind("instruments/", 0) != 0) continue;
+    try {
+      const Instrument instrument = ReadStoredInstrument(text);
+      bool twice = false;
+      for (const Instrument& known : instruments)
+        twice = twice || known.symbol == instrument.symbol;
+      if (twice) {
+        wrong = true;
+      } else {
+        instruments.push_back(instrument);
+      }
+    } catch (const UserError&) {
+      wrong = true;
+    }
+  }
+  TIRAMON_FUZZ_REQUIRE(environment.instruments == instruments,
+                       "the trader's instruments taken otherwise");
   TIRAMON_FUZZ_REQUIRE(wrong == !environment.settingsNote.empty(),
                        "note " + Shown(environment.settingsNote) + " for a file with" +
                            (wrong ? "" : "out") + " a value the program cannot use");
@@ -169,7 +192,8 @@ inline Environment Applied(const StoredSettings& stored) {
 
 inline bool SameChoices(const Environment& a, const Environment& b) {
   return a.quoteSource == b.quoteSource && a.statusUrl == b.statusUrl &&
-         a.quotesUrl == b.quotesUrl && a.broker == b.broker && a.prop == b.prop;
+         a.quotesUrl == b.quotesUrl && a.broker == b.broker && a.prop == b.prop &&
+         a.instruments == b.instruments;
 }
 
 inline void CheckSettings(const std::uint8_t* data, std::size_t size) {
@@ -221,6 +245,8 @@ inline void CheckSettings(const std::uint8_t* data, std::size_t size) {
   TIRAMON_FUZZ_REQUIRE(result.quoteSource == wanted.quoteSource && result.broker == wanted.broker,
                        "the saved file gives another source or broker");
   TIRAMON_FUZZ_REQUIRE(result.prop == wanted.prop, "the saved file gives other prop limits");
+  TIRAMON_FUZZ_REQUIRE(result.instruments == wanted.instruments,
+                       "the saved file gives other instruments");
   for (const UrlKey& url : {kUrlKeys[0], kUrlKeys[1]}) {
     if (!(wanted.*url.field).empty()) {
       TIRAMON_FUZZ_REQUIRE(result.*url.field == wanted.*url.field,
