@@ -15,8 +15,11 @@ namespace {
 // window, because the settings file must read the same on every machine.
 std::string NumberText(double value) {
   if (value == 0) return {};
-  char text[64];
-  const std::to_chars_result written = std::to_chars(std::begin(text), std::end(text), value);
+  // Fixed notation: the shortest form of 100000 or 0.0001 would be "1e+05" or "1e-04", which the
+  // dialog and the settings file do not read back.
+  char text[400];
+  const std::to_chars_result written =
+      std::to_chars(std::begin(text), std::end(text), value, std::chars_format::fixed);
   return std::string(text, written.ptr);
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/book.h"
 #include "app/broker_conditions.h"
 #include "app/trade.h"
 
@@ -32,6 +33,8 @@ struct Environment {
   std::filesystem::path bundledRates;
   // The trader's broker as the settings file gave it; the defaults impose nothing.
   BrokerConditions broker;
+  // The prop firm's loss limits as the settings file gave them; the defaults set none.
+  PropLimits prop;
   // The instruments the trader has specified himself, as the settings file gave them.
   std::vector<Instrument> instruments;
 

@@ -7,6 +7,7 @@
 #include "app/broker_conditions.h"
 #include "app/build_config.h"
 #include "app/instrument_rules.h"
+#include "app/prop_limits.h"
 #include "app/unit1.h"
 #include "support/errors.h"
 #include "support/files.h"
@@ -43,6 +44,20 @@ constexpr BrokerKey kBrokerKeys[] = {
     {"broker/minLot", &BrokerTexts::minLot},
     {"broker/maxLot", &BrokerTexts::maxLot},
     {"broker/stopOutLevel", &BrokerTexts::stopOutLevel},
+};
+
+// The prop firm's keys, each with its text in PropTexts.
+struct PropKey {
+  const char* key;
+  std::string PropTexts::*text;
+};
+constexpr PropKey kPropKeys[] = {
+    {"prop/startBalance", &PropTexts::startBalance},
+    {"prop/dayStartBalance", &PropTexts::dayStartBalance},
+    {"prop/highestBalance", &PropTexts::highestBalance},
+    {"prop/dailyLossPercent", &PropTexts::dailyLossPercent},
+    {"prop/maxLossPercent", &PropTexts::maxLossPercent},
+    {"prop/trailing", &PropTexts::trailing},
 };
 
 }  // namespace
@@ -103,6 +118,20 @@ void ApplySettings(const StoredSettings& stored, Environment& environment) {
     const std::string what = "условия брокера (" + std::string(error.what()) + ")";
     complain(what.c_str());
   }
+  // The prop firm's limits, checked as the book's tab checks them, all or none.
+  PropTexts prop;
+  for (const PropKey& key : kPropKeys) {
+    if (const auto value = stored.values.find(key.key); value != stored.values.end()) {
+      prop.*key.text = value->second;
+    }
+  }
+  try {
+    environment.prop = ParsePropLimits(prop);
+  } catch (const UserError& error) {
+    environment.prop = PropLimits{};
+    const std::string what = "лимиты проп-фирмы (" + std::string(error.what()) + ")";
+    complain(what.c_str());
+  }
   // The trader's instruments, each on its own: one that cannot be used, or a second of the
   // same symbol, is left out with a note, and the others stand.
   // In the order of their numbers, not of their keys' letters (10 after 9, not after 1).
@@ -149,10 +178,15 @@ std::vector<std::pair<std::string, std::string>> SettingsToStore(const Environme
                         StoredInstrument(environment.instruments[i]));
   }
   // Conditions left at their defaults are not written: a file without them means the same.
-  if (environment.broker == BrokerConditions{}) return values;
-  const BrokerTexts texts = ToTexts(environment.broker);
-  for (const BrokerKey& key : kBrokerKeys) {
-    if (!(texts.*key.text).empty()) values.emplace_back(key.key, texts.*key.text);
+  if (environment.broker != BrokerConditions{}) {
+    const BrokerTexts texts = ToTexts(environment.broker);
+    for (const BrokerKey& key : kBrokerKeys) {
+      if (!(texts.*key.text).empty()) values.emplace_back(key.key, texts.*key.text);
+    }
+  }
+  const PropTexts prop = ToTexts(environment.prop);
+  for (const PropKey& key : kPropKeys) {
+    if (!(prop.*key.text).empty()) values.emplace_back(key.key, prop.*key.text);
   }
   return values;
 }
@@ -164,10 +198,11 @@ SettingsChange SettingsChangeFor(const StoredSettings& stored, const Environment
   std::map<std::string, std::string> current;
   for (auto& [key, value] : SettingsToStore(now)) current[key] = std::move(value);
 
-  // A section written whole: its values make sense only together (the broker's conditions) or
-  // are numbered in order (the instruments), so a change of any empties it first.
+  // A section written whole: its values make sense only together (the broker's conditions, the
+  // prop firm's limits) or are numbered in order (the instruments), so a change of any empties
+  // it first.
   const auto sectionOf = [](const std::string& key) -> const char* {
-    for (const char* section : {kBrokerSection, kInstrumentsSection}) {
+    for (const char* section : {kBrokerSection, kInstrumentsSection, kPropSection}) {
       if (key.rfind(std::string(section) + "/", 0) == 0) return section;
     }
     return nullptr;
@@ -185,7 +220,7 @@ SettingsChange SettingsChangeFor(const StoredSettings& stored, const Environment
   for (const auto& [key, value] : current) {
     if (const char* section = sectionOf(key)) currentSections[section][key] = value;
   }
-  for (const char* section : {kBrokerSection, kInstrumentsSection}) {
+  for (const char* section : {kBrokerSection, kInstrumentsSection, kPropSection}) {
     if (wantedSections[section] == currentSections[section]) continue;
     change.emptiedSections.emplace_back(section);
     change.values.insert(change.values.end(), wantedSections[section].begin(),
@@ -264,6 +299,7 @@ void TForm1::StoreSettings() {
   if (!SettingsChanged) return;
   SettingsChanged = false;
   environment.broker = Broker;
+  environment.prop = Prop;
   environment.instruments = OwnInstruments;
   if (!environment.saveSettings) return;
   // A change that could not be saved still holds for this run; the status bar says it will not

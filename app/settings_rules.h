@@ -29,6 +29,9 @@ void ApplySettings(const StoredSettings& stored, Environment& environment);
 // The section of the file that a save writes whole: the broker's conditions make sense only
 // together, so a change of any of them empties the section first.
 inline constexpr const char* kBrokerSection = "broker";
+// The prop firm's limits, written whole for the same reason: a percentage means nothing without
+// the balance it is counted from.
+inline constexpr const char* kPropSection = "prop";
 // The trader's instruments, numbered from 1 ("instruments/1=US500;;USD;1;0.01;5").
 inline constexpr const char* kInstrumentsSection = "instruments";
 

@@ -7,6 +7,7 @@
 
 #include "app/build_config.h"
 #include "app/instrument_rules.h"
+#include "app/prop_limits.h"
 #include "app/quote_sources.h"
 
 namespace tiramon {
@@ -97,6 +98,7 @@ TForm1::TForm1(Environment env) : environment(std::move(env)) {
   PageControl1.pageCaptions = {"О программе",   "Форекс валютные пары", "Помощник",
                                "Рост депозита", "Слив депозита",        "Для умных",
                                "Анализ риска"};
+  PageControl1.pageCaptions.push_back("Портфель");  // our own eighth tab, after the risk's
   // Panel 1 names where the prices came from; it takes the rest of the bar.
   StatusBar1.panels = {TStatusPanel{200, "", colors::Black, ""},
                        TStatusPanel{720, "", colors::Black, ""}};
@@ -215,6 +217,8 @@ TForm1::TForm1(Environment env) : environment(std::move(env)) {
       Radio("ценой", false, colors::Black, "Вводить стоп лосс и тэйк профит ценой, а не в пунктах");
   Label_StopOut = Label("", colors::Red, "Цена, при которой брокер закроет позицию по стоп-ауту");
   GroupBox10.caption = "Предупреждения";
+  Button_ToBook = Button("В портфель", "Добавить сделку помощника на вкладку «Портфель»");
+  Label_ToBook = Label("", colors::Gray);
 
   Button_Instruments = Button("Инструменты…",
                               "Ваши инструменты: индексы, металлы, CFD — "
@@ -410,6 +414,75 @@ TForm1::TForm1(Environment env) : environment(std::move(env)) {
   Timer_Age.enabled = true;
   // The broker's conditions as the settings file gave them.
   Broker = environment.broker;
+
+  // Tab 7 "Портфель": empty until the window's creation reads the book's file; the limits as the
+  // settings file gave them.
+  Label_BookBalance = Label("Баланс счёта:");
+  Edit_BookBalance = Edit("", "Баланс счёта в его валюте: от него считаются проценты и маржа");
+  Label_BookLeverage = Label("Плечо:");
+  ComboBox_BookLeverage =
+      Combo("", {"2000", "1000", "500", "200", "100", "50", "33", "30", "20", "10", "1"});
+  Label_BookPrices = Label("", colors::Gray);
+  for (const char* column : {"Инструмент", "Сделка", "Лот", "Открытие", "Стоп", "Тейк", "Состояние",
+                             "Маржа", "Убыток на стопе", "Прибыль на тейке", "Сейчас"}) {
+    BookList.columns.push_back(TListColumn{column});
+  }
+  Label_BookSymbol = Label("Инструмент");
+  Edit_BookSymbol = Edit("", "Как в таблице котировок, например EUR/USD");
+  Label_BookSide = Label("Сделка");
+  ComboBox_BookSide = Combo("покупка", {"покупка", "продажа"}, 0);
+  Label_BookLots = Label("Лот");
+  Edit_BookLots = Edit("");
+  Label_BookOpen = Label("Цена открытия");
+  Edit_BookOpen = Edit("");
+  Label_BookStop = Label("Стоп лосс");
+  Edit_BookStop = Edit("", "Цена стопа; пусто — без стопа");
+  Label_BookTake = Label("Тейк профит");
+  Edit_BookTake = Edit("", "Цена тейка; пусто — без тейка");
+  Label_BookState = Label("Состояние");
+  ComboBox_BookState = Combo("открыта", {"открыта", "планируется"}, 0);
+  Button_BookApply = Button("Изменить", "Записать поля в выбранную позицию");
+  Button_BookAdd = Button("Добавить", "Добавить поля новой позицией");
+  Button_BookRemove = Button("Удалить", "Удалить выбранную позицию");
+  Label_BookNote = Label("", colors::Red);
+  BookTotalsBox.caption = "Весь портфель";
+  const std::pair<TLabel*, const char*> bookFigures[] = {
+      {&Label_BookCount, "Сделок:"},
+      {&Label_BookLoss, "Убыток на всех стопах:"},
+      {&Label_BookMargin, "Залог всего:"},
+      {&Label_BookFreeMargin, "Свободная маржа:"},
+      {&Label_BookLevelNow, "Уровень маржи сейчас:"},
+      {&Label_BookLevelAtStops, "Уровень маржи на стопах:"},
+      {&Label_BookResult, "Результат сейчас:"},
+  };
+  for (const auto& [label, text] : bookFigures) *label = Label(text);
+  for (TLabel* value : {&BookCount, &BookLoss, &BookMargin, &BookFreeMargin, &BookLevelNow,
+                        &BookLevelAtStops, &BookResult}) {
+    *value = Label("—");
+  }
+  BookWarning = Label("", colors::Red);
+  BookExposureBox.caption = "Позиция по валютам";
+  for (const char* column : {"Валюта", "Позиция", "1 % против"}) {
+    BookExposure.columns.push_back(TListColumn{column});
+  }
+  PropBox.caption = "Лимиты проп-фирмы";
+  Label_PropStart = Label("Начальный баланс:");
+  Label_PropDayStart = Label("Баланс на начало дня:");
+  Label_PropHighest = Label("Наибольший баланс:");
+  Label_PropDaily = Label("Дневной лимит убытка, %:");
+  Label_PropMax = Label("Максимальный убыток, %:");
+  Prop = environment.prop;
+  const PropTexts prop = ToTexts(Prop);
+  Edit_PropStart = Edit(prop.startBalance, "Баланс счёта, когда фирма его выдала");
+  Edit_PropDayStart = Edit(prop.dayStartBalance, "От него считается дневной лимит");
+  Edit_PropHighest =
+      Edit(prop.highestBalance, "Для скользящего максимального убытка: наибольший баланс счёта");
+  Edit_PropDaily = Edit(prop.dailyLossPercent, "В % от начального баланса; пусто — лимита нет");
+  Edit_PropMax = Edit(prop.maxLossPercent, "В % от начального баланса; пусто — лимита нет");
+  CheckBox_PropTrailing = Radio("от наибольшего баланса", Prop.trailing, colors::Black,
+                                "Максимальный убыток считается вниз от наибольшего баланса");
+  Button_PropSave = Button("Сохранить лимиты");
+  PropRoom = Label("Лимиты не заданы.", colors::Gray);
 }
 
 }  // namespace tiramon

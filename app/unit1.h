@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "app/book.h"
+#include "app/book_file.h"
 #include "app/controls.h"
 #include "app/environment.h"
 #include "app/market.h"
@@ -138,6 +140,10 @@ class TForm1 {
   TGroupBox GroupBox10;
   TMemo Memo1;
 
+  // The assistant's trade into the book.
+  TButton Button_ToBook;
+  TLabel Label_ToBook;  // what the last «В портфель» added
+
   // ---- Tab 3 "Рост депозита" ----------------------------------------------------------------
   TLabel Label5;
   TGroupBox grp1;
@@ -245,6 +251,49 @@ class TForm1 {
   std::shared_ptr<RiskRun> RiskJob;  // the long run under way; empty when none
   TFocus Focus;                      // where a refusal sends the keyboard
 
+  // ---- Tab 7 "Портфель" --------------------------------------------------------------------
+  TLabel Label_BookBalance;
+  TEdit Edit_BookBalance;
+  TLabel Label_BookLeverage;
+  TComboBox ComboBox_BookLeverage;
+  TLabel Label_BookPrices;  // where the prices of the results now come from
+  TListView BookList;       // one row per position, with its figures
+  // The selected position's editor row: a caption and a box for each of its fields.
+  TLabel Label_BookSymbol, Label_BookSide, Label_BookLots, Label_BookOpen, Label_BookStop,
+      Label_BookTake, Label_BookState;
+  TEdit Edit_BookSymbol;
+  TComboBox ComboBox_BookSide;  // a list to choose from
+  TEdit Edit_BookLots, Edit_BookOpen, Edit_BookStop, Edit_BookTake;
+  TComboBox ComboBox_BookState;  // a list to choose from
+  TButton Button_BookApply, Button_BookAdd, Button_BookRemove;
+  TLabel Label_BookNote;    // what could not be counted, kept or saved
+  TGroupBox BookTotalsBox;  // "Весь портфель": a caption and a value per figure
+  TLabel Label_BookCount, BookCount;
+  TLabel Label_BookLoss, BookLoss;
+  TLabel Label_BookMargin, BookMargin;
+  TLabel Label_BookFreeMargin, BookFreeMargin;
+  TLabel Label_BookLevelNow, BookLevelNow;
+  TLabel Label_BookLevelAtStops, BookLevelAtStops;
+  TLabel Label_BookResult, BookResult;
+  TLabel BookWarning;         // the stop-out before the stops, a loss beyond the balance
+  TGroupBox BookExposureBox;  // "Позиция по валютам"
+  TListView BookExposure;     // largest first
+  TGroupBox PropBox;          // "Лимиты проп-фирмы"
+  TLabel Label_PropStart, Label_PropDayStart, Label_PropHighest, Label_PropDaily, Label_PropMax;
+  TEdit Edit_PropStart, Edit_PropDayStart, Edit_PropHighest, Edit_PropDaily, Edit_PropMax;
+  TCheckBox CheckBox_PropTrailing;
+  TButton Button_PropSave;
+  TLabel PropRoom;  // the room under each limit if every stop is hit
+  // The book as its file keeps it, and whether it is to be written (BookChanged) and may be
+  // (a file that could not be read or set aside is never written over).
+  Book BookKept;
+  bool BookChanged = false;
+  bool BookWritable = true;
+  int BookRevision = 0;  // grows whenever the book's lists change, for the view to redraw them
+  std::string BookLoadNote, BookSaveNote;  // what reading and writing the file had to say
+  // The prop firm's limits, which the book and the assistant count with.
+  PropLimits Prop;
+
   // ---- Process-wide values ------------------------------------------------------------------
   // Reference bids and the selection: texts as captured from the page, empty at start, never
   // reset by a refresh.
@@ -350,6 +399,20 @@ class TForm1 {
   void RiskCalculateClick();      // simulators/risk_form.cpp
   void RiskCancelClick();         // simulators/risk_form.cpp
   void Timer_RiskTimer();         // simulators/risk_form.cpp: a long run's progress and end
+
+  void Button_ToBookClick();      // simulators/book_form.cpp: the assistant's trade into the book
+  void BookListClick();           // simulators/book_form.cpp: a position into the editor row
+  void Button_BookApplyClick();   // simulators/book_form.cpp
+  void Button_BookAddClick();     // simulators/book_form.cpp
+  void Button_BookRemoveClick();  // simulators/book_form.cpp
+  void BookAccountChange();       // simulators/book_form.cpp: Edit_BookBalance, the leverage
+  void Button_PropSaveClick();    // simulators/book_form.cpp
+  // The figures of the book, after its positions, the prices or the broker changed.
+  void ShowBook();  // simulators/book_form.cpp
+  // Reads the book's file when the window is created; a damaged one is set aside with a note.
+  void LoadBookFile();  // simulators/book_form.cpp
+  // Writes the book's file when a handler has changed the book (BookChanged).
+  void StoreBook();  // simulators/book_form.cpp
 };
 
 }  // namespace tiramon

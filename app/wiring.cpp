@@ -86,6 +86,16 @@ constexpr Wire kWires[] = {
     {"RiskCancel", Event::Click, &TForm1::RiskCancelClick},
     {"Timer_Risk", Event::Timer, &TForm1::Timer_RiskTimer},
 
+    // Book tab, and the assistant's button that adds to it
+    {"Button_ToBook", Event::Click, &TForm1::Button_ToBookClick},
+    {"BookList", Event::Click, &TForm1::BookListClick},
+    {"Button_BookApply", Event::Click, &TForm1::Button_BookApplyClick},
+    {"Button_BookAdd", Event::Click, &TForm1::Button_BookAddClick},
+    {"Button_BookRemove", Event::Click, &TForm1::Button_BookRemoveClick},
+    {"Edit_BookBalance", Event::Change, &TForm1::BookAccountChange},
+    {"ComboBox_BookLeverage", Event::Change, &TForm1::BookAccountChange},
+    {"Button_PropSave", Event::Click, &TForm1::Button_PropSaveClick},
+
     // Tray icon and its menu
     {"CoolTrayIcon1", Event::DoubleClick, &TForm1::N6Click},
     {"N1", Event::Click, &TForm1::SpeedButton2Click},
@@ -119,6 +129,35 @@ constexpr FollowUp kFollowUps[] = {
     {&TForm1::ComboBox_InstrumentChange, &TForm1::ShowPriceOrigin},
     {&TForm1::RadioButton_BuyClick, &TForm1::ShowPriceOrigin},
     {&TForm1::RadioButton_sellClick, &TForm1::ShowPriceOrigin},
+
+    // The book: read when the window is created; its results follow every handler that brings
+    // new prices or new words about their age (after the assistant's own follow-ups, so the
+    // words are fresh), its figures the broker and the instruments' contracts; a change is
+    // written to its file, and the assistant's room under the limits counts again with it. The
+    // assistant's own keystrokes leave the book alone.
+    {&TForm1::FormCreate, &TForm1::LoadBookFile},
+    {&TForm1::FormShow, &TForm1::ShowBook},
+    {&TForm1::Button9Click, &TForm1::ShowBook},
+    {&TForm1::ComboBox_SourceChange, &TForm1::ShowBook},
+    {&TForm1::Button_SaveUrlsClick, &TForm1::ShowBook},
+    {&TForm1::Button_OwnPricesClick, &TForm1::ShowBook},
+    {&TForm1::Button_ClearOwnPricesClick, &TForm1::ShowBook},
+    {&TForm1::Timer_AgeTimer, &TForm1::ShowBook},
+    {&TForm1::Button_BrokerSaveClick, &TForm1::ShowBook},
+    {&TForm1::Button_InstrumentSaveClick, &TForm1::ShowBook},
+    {&TForm1::Button_InstrumentRemoveClick, &TForm1::ShowBook},
+    {&TForm1::Button_ToBookClick, &TForm1::StoreBook},
+    {&TForm1::Button_ToBookClick, &TForm1::ListView1Click},
+    {&TForm1::Button_BookApplyClick, &TForm1::StoreBook},
+    {&TForm1::Button_BookApplyClick, &TForm1::ListView1Click},
+    {&TForm1::Button_BookAddClick, &TForm1::StoreBook},
+    {&TForm1::Button_BookAddClick, &TForm1::ListView1Click},
+    {&TForm1::Button_BookRemoveClick, &TForm1::StoreBook},
+    {&TForm1::Button_BookRemoveClick, &TForm1::ListView1Click},
+    {&TForm1::BookAccountChange, &TForm1::StoreBook},
+    {&TForm1::BookAccountChange, &TForm1::ListView1Click},
+    {&TForm1::Button_PropSaveClick, &TForm1::StoreSettings},
+    {&TForm1::Button_PropSaveClick, &TForm1::ListView1Click},
 };
 
 constexpr KeyWire kKeyWires[] = {

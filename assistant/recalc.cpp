@@ -11,6 +11,7 @@
 #include "app/figure_texts.h"
 #include "app/market.h"
 #include "assistant/broker_figures.h"
+#include "assistant/headroom.h"
 #include "support/numtext.h"
 #include "support/typed_number.h"
 
@@ -263,6 +264,7 @@ void ShowTrade(TForm1& form, const PricedTrade& trade, bool stopUsable, bool tak
   ShowLevels(form, trade, stopUsable, takeUsable);
   ShowCloseOut(form, trade, stopUsable);
   ShowRatio(form, trade, stopUsable, takeUsable);
+  ShowHeadroom(form, trade);
 }
 
 void ClearFigures(TForm1& form) {

@@ -120,7 +120,9 @@ void MainWindow::BuildWindow() {
                         {"TabSheet2", &MainWindow::BuildDrainTab},
                         {"TabSheet4", &MainWindow::BuildSeriesTab},
                         // Our own seventh tab, after the six of the window model.
-                        {"TabSheetRisk", &MainWindow::BuildRiskTab}};
+                        {"TabSheetRisk", &MainWindow::BuildRiskTab},
+                        // The trader's book, after it.
+                        {"TabSheetBook", &MainWindow::BuildBookTab}};
   const auto addPage = [this](const char* name, const QString& caption,
                               std::function<void(QWidget*)> build) {
     auto* page = new LazyPage([this, build = std::move(build)](QWidget* self) {

@@ -104,6 +104,11 @@ class MainWindow : public QWidget {
   void BuildRiskSummary(QWidget* page);
   // The broker's dialog, made with the assistant tab (desktop/broker_dialog.cpp).
   void BuildBrokerDialog();
+  // The eighth tab, the trader's book, in book_tab.cpp; its tables show one of the model's lists
+  // each (the columns given right-aligned), read afresh when the model's book changes.
+  void BuildBookTab(QWidget* page);
+  QTableView* ListTable(QWidget* parent, const char* name, TListView& list,
+                        std::vector<int> rightAligned, int x, int y, int w, int h);
   void BuildInstrumentsDialog();
   // Shows the dialog while the model says it is open; Escape or its title bar's close button
   // click `closeButton`.

@@ -170,6 +170,11 @@ void MainWindow::BuildAssistantTab(QWidget* page) {
   Label(stops, "Label_Profit", m.Label_Profit, 180, 204, 260);
   Label(stops, "Label34", m.Label34, 16, 250, 0, kBold);
   Label(stops, "Soot", m.Soot, 240, 250, 190, kBold);
+  // The trade on screen into the book.
+  Button(stops, "Button_ToBook", m.Button_ToBook, 16, 296, 130, 30);
+  QLabel* added = Label(stops, "Label_ToBook", m.Label_ToBook, 156, 292, 284, kSmall);
+  added->setWordWrap(true);
+  added->setFixedHeight(40);
 
   QGroupBox* warnings = Group(page, "GroupBox10", m.GroupBox10, 470, 364, 450, 274);
   auto* memo = Memo(warnings, "Memo1", m.Memo1, 12, 28, 426, 230, TColor{255, 255, 255});

@@ -21,6 +21,7 @@
 #include "app/broker_conditions.h"
 #include "app/build_config.h"
 #include "app/instrument_rules.h"
+#include "app/prop_limits.h"
 #include "app/settings_rules.h"
 #include "fuzz/property.h"
 #include "support/errors.h"
@@ -80,8 +81,8 @@ inline void CheckApplied(const StoredSettings& stored, const Environment& enviro
                          "note of an unread file: " + environment.settingsNote);
     TIRAMON_FUZZ_REQUIRE(environment.quoteSource == DefaultSource() &&
                              environment.broker == BrokerConditions{} &&
-                             environment.instruments.empty() && environment.quotesUrl.empty() &&
-                             environment.statusUrl.empty(),
+                             environment.prop == PropLimits{} && environment.instruments.empty() &&
+                             environment.quotesUrl.empty() && environment.statusUrl.empty(),
                          "an unread file changed a setting");
     return;
   }
@@ -137,6 +138,23 @@ inline void CheckApplied(const StoredSettings& stored, const Environment& enviro
     wrong = true;
   }
   TIRAMON_FUZZ_REQUIRE(environment.broker == broker, "the broker's conditions taken otherwise");
+  // So do the prop firm's limits.
+  PropTexts prop;
+  for (const auto& [key, text] : {std::pair{"prop/startBalance", &PropTexts::startBalance},
+                                  std::pair{"prop/dayStartBalance", &PropTexts::dayStartBalance},
+                                  std::pair{"prop/highestBalance", &PropTexts::highestBalance},
+                                  std::pair{"prop/dailyLossPercent", &PropTexts::dailyLossPercent},
+                                  std::pair{"prop/maxLossPercent", &PropTexts::maxLossPercent},
+                                  std::pair{"prop/trailing", &PropTexts::trailing}}) {
+    prop.*text = Value(stored, key).value_or("");
+  }
+  PropLimits limits;
+  try {
+    limits = ParsePropLimits(prop);
+  } catch (const UserError&) {
+    wrong = true;
+  }
+  TIRAMON_FUZZ_REQUIRE(environment.prop == limits, "the prop firm's limits taken otherwise");
   // The instruments, each on its own: taken when the instrument rules read it and its symbol is
   // not taken yet.
   std::vector<Instrument> instruments;
@@ -182,7 +200,8 @@ inline Environment Applied(const StoredSettings& stored) {
 
 inline bool SameChoices(const Environment& a, const Environment& b) {
   return a.quoteSource == b.quoteSource && a.statusUrl == b.statusUrl &&
-         a.quotesUrl == b.quotesUrl && a.broker == b.broker && a.instruments == b.instruments;
+         a.quotesUrl == b.quotesUrl && a.broker == b.broker && a.prop == b.prop &&
+         a.instruments == b.instruments;
 }
 
 inline void CheckSettings(const std::uint8_t* data, std::size_t size) {
@@ -233,6 +252,9 @@ inline void CheckSettings(const std::uint8_t* data, std::size_t size) {
   const Environment result = Applied(changed);
   TIRAMON_FUZZ_REQUIRE(result.quoteSource == wanted.quoteSource && result.broker == wanted.broker,
                        "the saved file gives another source or broker");
+  TIRAMON_FUZZ_REQUIRE(result.prop == wanted.prop, "the saved file gives other prop limits");
+  TIRAMON_FUZZ_REQUIRE(result.instruments == wanted.instruments,
+                       "the saved file gives other instruments");
   for (const UrlKey& url : {kUrlKeys[0], kUrlKeys[1]}) {
     if (!(wanted.*url.field).empty()) {
       TIRAMON_FUZZ_REQUIRE(result.*url.field == wanted.*url.field,

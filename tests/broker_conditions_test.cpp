@@ -64,6 +64,11 @@ TEST(BrokerConditionsText, WritesEachNumberSoItReadsBackTheSame) {
   EXPECT_EQ(texts.maxLot, "250");
   EXPECT_EQ(ParseBrokerConditions(texts), conditions);
   EXPECT_EQ(ToTexts(BrokerConditions{}).lotStep, "") << "not set reads as an empty box";
+  // Never with an exponent, which would not read back: the largest lot and a fine step.
+  const BrokerConditions extremes{"USD", 0, 0.0001, 0, 100000, 0};
+  EXPECT_EQ(ToTexts(extremes).lotStep, "0.0001");
+  EXPECT_EQ(ToTexts(extremes).maxLot, "100000");
+  EXPECT_EQ(ParseBrokerConditions(ToTexts(extremes)), extremes);
 }
 
 class BrokerDialog : public AssistantTest {};

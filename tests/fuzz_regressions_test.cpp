@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/book_checks.h"
 #include "fuzz/byte_reader.h"
 #include "fuzz/http_reader_checks.h"
 #include "fuzz/numtext_checks.h"
@@ -33,10 +34,15 @@ struct FuzzTarget {
 };
 
 constexpr FuzzTarget kTargets[] = {
-    {"fuzz_numtext", CheckNumtext},        {"fuzz_pattern", CheckPattern},
-    {"fuzz_http_reader", CheckHttpReader}, {"fuzz_page", CheckQuotePage},
-    {"fuzz_ecb_rates", CheckEcbRates},     {"fuzz_cbr_rates", CheckCbrRates},
-    {"fuzz_settings", CheckSettings},      {"fuzz_cbr_metals", CheckCbrMetals},
+    {"fuzz_numtext", CheckNumtext},
+    {"fuzz_pattern", CheckPattern},
+    {"fuzz_http_reader", CheckHttpReader},
+    {"fuzz_page", CheckQuotePage},
+    {"fuzz_ecb_rates", CheckEcbRates},
+    {"fuzz_cbr_rates", CheckCbrRates},
+    {"fuzz_settings", CheckSettings},
+    {"fuzz_cbr_metals", CheckCbrMetals},
+    {"fuzz_book", CheckBook},
 };
 
 fs::path FuzzFolder() { return fs::path(TIRAMON_TEST_DATA).parent_path().parent_path() / "fuzz"; }

@@ -50,6 +50,16 @@ TEST(Wiring, FollowUpsRunAfterTheirHandlerOnce) {
       {&TForm1::ComboBox_InstrumentChange, &TForm1::ShowPriceOrigin},
       {&TForm1::RadioButton_sellClick, &TForm1::ShowPriceOrigin},
       {&TForm1::FormCreate, &TForm1::ShowAccountCurrency},
+      // The book: read at the start, its results after new prices, a change written and
+      // counted again by the assistant's room under the limits.
+      {&TForm1::FormCreate, &TForm1::LoadBookFile},
+      {&TForm1::Button9Click, &TForm1::ShowBook},
+      {&TForm1::Timer_AgeTimer, &TForm1::ShowBook},
+      {&TForm1::Button_ToBookClick, &TForm1::StoreBook},
+      {&TForm1::Button_ToBookClick, &TForm1::ListView1Click},
+      {&TForm1::Button_BookRemoveClick, &TForm1::ListView1Click},
+      {&TForm1::Button_PropSaveClick, &TForm1::StoreSettings},
+      {&TForm1::Button_PropSaveClick, &TForm1::ListView1Click},
   };
   for (const auto& [after, then] : declared) {
     int found = 0;
@@ -127,6 +137,13 @@ TEST(Wiring, EveryHandlerIsWiredAndNoEventTwice) {
       {&TForm1::Button_BrokerClick, 1},
       {&TForm1::Button_BrokerSaveClick, 1},
       {&TForm1::Button_BrokerCancelClick, 1},
+      {&TForm1::Button_ToBookClick, 1},
+      {&TForm1::BookListClick, 1},
+      {&TForm1::Button_BookApplyClick, 1},
+      {&TForm1::Button_BookAddClick, 1},
+      {&TForm1::Button_BookRemoveClick, 1},
+      {&TForm1::BookAccountChange, 2},
+      {&TForm1::Button_PropSaveClick, 1},
       {&TForm1::ComboBox_InstrumentChange, 1},
       {&TForm1::Button_InstrumentsClick, 1},
       {&TForm1::ComboBox_InstrumentEditChange, 1},

@@ -34,7 +34,7 @@ TEST_F(GuiTest, RiskTabSendsWhatTheUserDoesToTheModel) {
   WriteCache(SamplePage());
   MainWindow& window = Open();
   auto* tabs = Find<QTabWidget>("PageControl1");
-  ASSERT_EQ(tabs->count(), 7);
+  ASSERT_EQ(tabs->count(), 8);  // the book's tab follows it
   EXPECT_EQ(tabs->tabText(6), "Анализ риска");
   EXPECT_EQ(tabs->currentIndex(), 0);
   OpenRiskTab(tabs);

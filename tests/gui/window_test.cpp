@@ -30,9 +30,9 @@ TEST_F(GuiTest, WindowHasItsTabsInOrderAndAFixedClientArea) {
   MainWindow& window = Open();
   auto* tabs = Find<QTabWidget>("PageControl1");
   ASSERT_NE(tabs, nullptr);
-  const QStringList expected = {"О программе",   "Форекс валютные пары", "Помощник",
-                                "Рост депозита", "Слив депозита",        "Для умных",
-                                "Анализ риска"};
+  const QStringList expected = {
+      "О программе", "Форекс валютные пары", "Помощник", "Рост депозита", "Слив депозита",
+      "Для умных",   "Анализ риска",         "Портфель"};
   ASSERT_EQ(tabs->count(), expected.size());
   for (int i = 0; i < tabs->count(); ++i) EXPECT_EQ(tabs->tabText(i), expected[i]);
   EXPECT_EQ(tabs->currentIndex(), 0);
