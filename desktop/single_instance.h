@@ -2,13 +2,20 @@
 // folder and listens on a local socket beside it; a later start, finding the lock held by a live
 // process, asks that copy over the socket to bring its window forward and exits. A lock or a
 // socket left by a copy that crashed is taken over.
+//
+// The socket is a plain local-domain one watched by the event loop: the whole of Qt's network
+// module, and the libraries it loads at start, for one line between two copies of ourselves cost
+// the start-up more than this file.
 #pragma once
 
-#include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <string>
+#include <vector>
+
+class QSocketNotifier;
 
 namespace tiramon::desktop {
 
@@ -28,10 +35,22 @@ class SingleInstance : public QObject {
   void activationRequested();
 
  private:
-  bool AskRunningCopy(const QString& socket);
+  struct Caller {
+    int fd = -1;
+    QSocketNotifier* notifier = nullptr;
+    std::string heard;
+  };
+
+  bool Listen(const std::string& socket);
+  void Accept();
+  void Hear(int fd);
+  void HangUp(int fd);
 
   std::unique_ptr<QLockFile> lock_;
-  QLocalServer server_;
+  std::string socketPath_;
+  int listener_ = -1;
+  QSocketNotifier* listening_ = nullptr;
+  std::vector<Caller> callers_;
   bool handedOver_ = false;
 };
 
