@@ -57,9 +57,13 @@ void MainWindow::BuildStatusBar(QVBoxLayout* layout) {
   status->addWidget(panel1);
   renderers_.push_back([this, panel1] {
     const TStatusPanel& panel = model_->StatusBar1.panels[1];
-    const QString text = Q(panel.text);
+    // A text longer than the bar (a note about the settings file after the prices' origin)
+    // ends in "…" rather than being cut mid-word; the tooltip has all of it.
+    const QString text = panel1->fontMetrics().elidedText(Q(panel.text), Qt::ElideRight,
+                                                          panel1->contentsRect().width());
     if (panel1->text() != text) panel1->setText(text);
-    if (panel1->toolTip() != Q(panel.hint)) panel1->setToolTip(Q(panel.hint));
+    const QString hint = Q(panel.hint.empty() ? panel.text : panel.hint);
+    if (panel1->toolTip() != hint) panel1->setToolTip(hint);
     if (panel1->palette().color(QPalette::WindowText) != ToQColor(panel.fontColor)) {
       SetTextColour(panel1, panel.fontColor);
     }

@@ -48,6 +48,25 @@ class QuoteSourcesTest : public GuiTest {
   }
 };
 
+TEST_F(QuoteSourcesTest, ATextLongerThanTheBarEndsInAnEllipsisAndTheTooltipHasAllOfIt) {
+  WriteCache(SamplePage());
+  Environment environment = MakeEnvironment();
+  environment.settingsNote =
+      "В файле настроек неверно: источник, адрес страницы, адрес новостей, "
+      "курсы ЕЦБ, курсы ЦБ РФ, металлы, брокер; взяты исходные";
+  window_ = std::make_unique<MainWindow>(environment, TrayMode::Enabled);
+  window_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+  auto* panel = Find<QLabel>("StatusBar1Panel1");
+  ASSERT_TRUE(QTest::qWaitFor([panel] { return panel->text().endsWith(QChar(0x2026)); }))
+      << panel->text().toStdString();
+  EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()), panel->contentsRect().width());
+  EXPECT_TRUE(panel->text().startsWith("Нет связи")) << panel->text().toStdString();
+  EXPECT_TRUE(panel->toolTip().startsWith("Нет связи")) << panel->toolTip().toStdString();
+  EXPECT_TRUE(panel->toolTip().endsWith(QString::fromStdString(environment.settingsNote)));
+  Shot("status-long");
+}
+
 TEST_F(QuoteSourcesTest, EachSourceFillsTheTableAndSaysWhereItsPricesCameFrom) {
   if (std::string(TIRAMON_QUOTE_FEED).empty()) GTEST_SKIP() << "quote_feed not built";
   testing::FeedProcess feed(TIRAMON_QUOTE_FEED, {});
