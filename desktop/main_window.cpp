@@ -93,6 +93,11 @@ void MainWindow::Fire(std::string_view control, Event event) {
 
 MainWindow::~MainWindow() {
   if (tray_) tray_->hide();
+  // QWidget's destructor hides the window after the model is gone, and the box that loses its
+  // focus then still signals: an editable list commits its typed text, a table reports its
+  // selection. Every signal of the window's own widgets into it is cut off first.
+  for (QObject* child : findChildren<QObject*>())
+    QObject::disconnect(child, nullptr, this, nullptr);
 }
 
 void MainWindow::BuildWindow() {
