@@ -33,7 +33,7 @@ class DollarRates {
   std::vector<Rate> rates_;
 };
 
-// The instrument of a symbol: the trader's own specification when he has given one, otherwise the
+// The instrument of a symbol: the trader's own contract when he has given one, otherwise the
 // one the program knows.
 std::optional<Instrument> InstrumentFor(const std::vector<Instrument>& own,
                                         std::string_view symbol);

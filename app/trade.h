@@ -1,4 +1,4 @@
-// The trade engine: any trade as numbers. An instrument is known by its contract specification,
+// The trade engine: any trade as numbers. An instrument is known by its contract terms,
 // the money is counted in the account's currency at the rates the caller gives, and nothing here
 // reads or writes a text of the window, so the assistant, the book, the risk tab and the quote
 // table all count a trade the same way.
