@@ -3,8 +3,11 @@
 
 # wait_for SECONDS COMMAND...: runs the command every 0.1 s, its output discarded, until it
 # succeeds; returns 1 when the seconds run out.
+# The seconds are what a quiet machine needs; on a loaded one (two test runs side by side, a build
+# beside them) everything may take several times as long, and waiting longer for a condition costs
+# nothing when it comes. TIRAMON_E2E_PATIENCE scales them (default 3).
 wait_for() {
-  local deadline=$((SECONDS + $1))
+  local deadline=$((SECONDS + $1 * ${TIRAMON_E2E_PATIENCE:-3}))
   shift
   until "$@" >/dev/null 2>&1; do
     [ "$SECONDS" -ge "$deadline" ] && return 1
