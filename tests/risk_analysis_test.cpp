@@ -304,6 +304,64 @@ TEST(RiskAnalysis, SameSeedGivesTheSameSummaryOnAnyNumberOfThreads) {
   EXPECT_NE(AnalyseRisk(in).band, once.band);
 }
 
+TEST(RiskAnalysis, TheFanIsDrawnAtEveryTradeOfAShortSeriesElseAtEvenlySpreadOnes) {
+  struct Row {
+    int trades;
+    std::size_t points;
+    std::vector<int> first;  // the first trade numbers drawn
+  };
+  const Row rows[] = {
+      {1, 2, {0, 1}},
+      {500, 501, {0, 1, 2, 3}},
+      {501, 501, {0, 1, 2, 3}},  // 1.002 apart, rounded to the nearest trade
+      {1000, 501, {0, 2, 4, 6}},
+      {10000, 501, {0, 20, 40, 60}},
+      {2999, 501, {0, 6, 12, 18, 24, 30}},  // 5.998 apart: 5.998 → 6, 11.996 → 12
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.trades);
+    const std::vector<int> drawn = RiskBandTrades(row.trades);
+    ASSERT_EQ(drawn.size(), row.points);
+    EXPECT_EQ(std::vector<int>(drawn.begin(), drawn.begin() + row.first.size()), row.first);
+    EXPECT_EQ(drawn.back(), row.trades);
+    for (std::size_t k = 1; k < drawn.size(); ++k) ASSERT_LT(drawn[k - 1], drawn[k]) << k;
+  }
+}
+
+// The band at the drawn trades is the band a computation at every trade has there, in both risk
+// modes, with series that fill no whole chunk and fixed-amount series that end on the way.
+TEST(RiskAnalysis, TheDrawnBandIsTheFullBandAtItsTrades) {
+  for (const bool percent : {true, false}) {
+    SCOPED_TRACE(percent);
+    RiskInputs in;
+    in.percentRisk = percent;
+    in.risk = percent ? 5 : 30;
+    in.rewardToRisk = 1.5;
+    in.winShare = 0.4;
+    in.trades = 1234;
+    in.series = 1500;
+    in.seed = 11;
+    const std::optional<RiskResult> drawn = RunRiskAnalysis(in, {.threads = 2});
+    const std::optional<RiskResult> full =
+        RunRiskAnalysis(in, {.threads = 3, .bandAtEveryTrade = true});
+    ASSERT_TRUE(drawn && full);
+    const RiskSummary& d = drawn->summary;
+    const RiskSummary& f = full->summary;
+    ASSERT_EQ(d.bandTrades, RiskBandTrades(in.trades));
+    ASSERT_EQ(f.band.size(), static_cast<std::size_t>(in.trades) + 1);
+    ASSERT_EQ(d.band.size(), d.bandTrades.size());
+    for (std::size_t k = 0; k < d.band.size(); ++k)
+      ASSERT_EQ(d.band[k], f.band[static_cast<std::size_t>(d.bandTrades[k])]) << d.bandTrades[k];
+    RiskSummary figuresOnly = f;  // every figure but the band's rows
+    figuresOnly.band = d.band;
+    ExpectSameSummary(d, figuresOnly);
+    EXPECT_EQ(drawn->finalDeposits, full->finalDeposits);
+    if (!percent) {
+      EXPECT_EQ(d.finalP05, 0);  // some series ran out before the end
+    }
+  }
+}
+
 TEST(RiskAnalysis, BadInputsAreRefusedBeforeAnyWork) {
   struct Row {
     const char* what;
