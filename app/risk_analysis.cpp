@@ -205,32 +205,36 @@ struct Chunk {
 #pragma GCC push_options
 #pragma GCC optimize("fp-contract=off")
 
-// The next 64 bits of every lane, as two draws: the lane's own series and its partner half a
-// chunk further on.
+// The next trades' 64 bits of every lane, as two draws each: the lane's own series and its
+// partner half a chunk further on.
+template <int kTrades>
 [[gnu::always_inline]] inline void Draw(std::uint64_t* __restrict s0, std::uint64_t* __restrict s1,
                                         std::uint64_t* __restrict s2, std::uint64_t* __restrict s3,
                                         double* __restrict draw) {
   for (int p = 0; p < kChunkLanes; ++p) {
     std::uint64_t a = s0[p], b = s1[p], x = s2[p], y = s3[p];
-    const std::uint64_t bits = Rotl(a + y, 23) + a;
-    const std::uint64_t t = b << 17;
-    x ^= a;
-    y ^= b;
-    b ^= x;
-    a ^= y;
-    x ^= t;
-    y = Rotl(y, 45);
+#pragma GCC unroll 16
+    for (int t = 0; t < kTrades; ++t) {
+      const std::uint64_t bits = Rotl(a + y, 23) + a;
+      const std::uint64_t shifted = b << 17;
+      x ^= a;
+      y ^= b;
+      b ^= x;
+      a ^= y;
+      x ^= shifted;
+      y = Rotl(y, 45);
+      draw[t * kChunkSeries + p] = std::bit_cast<double>(kDrawBias | (bits & 0xFFFFFFFFULL));
+      draw[t * kChunkSeries + p + kChunkLanes] = std::bit_cast<double>(kDrawBias | (bits >> 32));
+    }
     s0[p] = a;
     s1[p] = b;
     s2[p] = x;
     s3[p] = y;
-    draw[p] = std::bit_cast<double>(kDrawBias | (bits & 0xFFFFFFFFULL));
-    draw[p + kChunkLanes] = std::bit_cast<double>(kDrawBias | (bits >> 32));
   }
 }
 
-// One trade of every series of a chunk.
-template <bool kPercent>
+// The next trades of every series of a chunk, each series' state held in registers across them.
+template <bool kPercent, int kTrades>
 [[gnu::always_inline]] inline void Play(const double* __restrict draw, double* __restrict deposit,
                                         double* __restrict peak, double* __restrict worst,
                                         double* __restrict lowest, double* __restrict run,
@@ -240,56 +244,79 @@ template <bool kPercent>
   const double winBelow = step.winBelow, up = step.up, down = step.down;
   const double start = step.deposit, ratio = step.ratio, risk = step.risk;
   for (int i = 0; i < kChunkSeries; ++i) {
-    // Counts move by 0/1 factors rather than by choices, which the compiler will not make
-    // branch-free when a comparison might trap; both are exact on whole numbers.
-    // A series whose deposit ran out has ended (d == 0): nothing of it changes any more.
-    const double d = deposit[i];
-    const double u = draw[i];
-    const double lost = u < winBelow ? 0.0 : 1.0;
-    const double alive = d > 0 ? 1.0 : 0.0;
-    double next;
-    if constexpr (kPercent) {
-      // An ended series stays at zero under any factor.
-      next = Lesser(d * (u < winBelow ? up : down), kDepositCeiling);
-    } else {
-      const double w = wins[i] + alive * (1 - lost);
-      const double l = losses[i] + alive * lost;
+    double d = deposit[i], top = peak[i], deepest = worst[i], low = lowest[i];
+    double r = run[i], longestRun = longest[i], w = 0, l = 0;
+    if constexpr (!kPercent) {
+      w = wins[i];
+      l = losses[i];
+    }
+#pragma GCC unroll 16
+    for (int t = 0; t < kTrades; ++t) {
+      // Counts move by 0/1 factors rather than by choices, which the compiler will not make
+      // branch-free when a comparison might trap; both are exact on whole numbers.
+      // A series whose deposit ran out has ended (d == 0): nothing of it changes any more.
+      const double u = draw[t * kChunkSeries + i];
+      const double lost = u < winBelow ? 0.0 : 1.0;
+      const double alive = d > 0 ? 1.0 : 0.0;
+      double next;
+      if constexpr (kPercent) {
+        // An ended series stays at zero under any factor.
+        next = Lesser(d * (u < winBelow ? up : down), kDepositCeiling);
+      } else {
+        w += alive * (1 - lost);
+        l += alive * lost;
+        // From the counts rather than summed trade by trade, so no rounding accumulates. A
+        // fixed amount can lose more than is left: the deposit is gone and the series ends.
+        next = start + (w * ratio - l) * risk;
+        next = next > 0 ? next : 0.0;
+      }
+      r += alive * ((r + 1) * lost - r);
+      longestRun = Greater(longestRun, r);
+      top = Greater(top, next);
+      deepest = Greater(deepest, (top - next) / top);
+      low = Lesser(low, next);
+      d = next;
+    }
+    deposit[i] = d;
+    peak[i] = top;
+    worst[i] = deepest;
+    lowest[i] = low;
+    run[i] = r;
+    longest[i] = longestRun;
+    if constexpr (!kPercent) {
       wins[i] = w;
       losses[i] = l;
-      // From the counts rather than summed trade by trade, so no rounding accumulates. A fixed
-      // amount can lose more than is left: the deposit is gone and the series ends.
-      next = start + (w * ratio - l) * risk;
-      next = next > 0 ? next : 0.0;
     }
-    const double r = run[i];
-    const double nextRun = r + alive * ((r + 1) * lost - r);
-    run[i] = nextRun;
-    longest[i] = Greater(longest[i], nextRun);
-    const double top = Greater(peak[i], next);
-    peak[i] = top;
-    worst[i] = Greater(worst[i], (top - next) / top);
-    lowest[i] = Lesser(lowest[i], next);
-    deposit[i] = next;
   }
 }
 
+// Trades at a time that each series' state stays in registers for.
+constexpr int kRegisterTrades = 8;
+
 template <bool kPercent>
-[[gnu::always_inline]] inline void PlayTrade(const Chunk& c, const Step& step) {
-  alignas(64) double draw[kChunkSeries];
-  Draw(c.s0, c.s1, c.s2, c.s3, draw);
-  Play<kPercent>(draw, c.deposit, c.peak, c.worst, c.lowest, c.run, c.longest, c.wins, c.losses,
-                 step);
+[[gnu::always_inline]] inline void PlayTrades(const Chunk& c, const Step& step, int count) {
+  alignas(64) double draw[kRegisterTrades * kChunkSeries];
+  for (; count >= kRegisterTrades; count -= kRegisterTrades) {
+    Draw<kRegisterTrades>(c.s0, c.s1, c.s2, c.s3, draw);
+    Play<kPercent, kRegisterTrades>(draw, c.deposit, c.peak, c.worst, c.lowest, c.run, c.longest,
+                                    c.wins, c.losses, step);
+  }
+  for (; count > 0; --count) {
+    Draw<1>(c.s0, c.s1, c.s2, c.s3, draw);
+    Play<kPercent, 1>(draw, c.deposit, c.peak, c.worst, c.lowest, c.run, c.longest, c.wins,
+                      c.losses, step);
+  }
 }
 
 // One copy per instruction set, chosen when the program starts.
 [[gnu::target_clones("avx512f", "avx2", "default")]] void PlayPercent(const Chunk& c,
                                                                       const Step& step, int count) {
-  for (int b = 0; b < count; ++b) PlayTrade<true>(c, step);
+  PlayTrades<true>(c, step, count);
 }
 
 [[gnu::target_clones("avx512f", "avx2", "default")]] void PlayFixed(const Chunk& c,
                                                                     const Step& step, int count) {
-  for (int b = 0; b < count; ++b) PlayTrade<false>(c, step);
+  PlayTrades<false>(c, step, count);
 }
 
 #pragma GCC pop_options
