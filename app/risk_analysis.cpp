@@ -145,32 +145,79 @@ class RowPercentiles {
       }
       below += counts_[b];
     }
-    slotOf_.assign(buckets, -1);
-    int slots = 0;
+    // Each bucket that holds a rank gets a stretch of the pool, sized by its count; every other
+    // value, zeros included (they fall past the last bucket), is written to one spare cell that
+    // never advances. No branch per value: which bucket a deposit lands in is a coin toss.
+    slotOf_.assign(buckets + 1, kSpare);
+    std::array<std::size_t, kSpare + 1> start{}, cursor{};
+    std::size_t pooled = 0;
     for (std::size_t j = firstPositive; j < 5; ++j) {
-      if (slotOf_[bucket[j]] < 0) slotOf_[bucket[j]] = slots++;
+      std::uint8_t& slot = slotOf_[bucket[j]];
+      if (slot != kSpare) continue;
+      slot = static_cast<std::uint8_t>(j);
+      start[j] = cursor[j] = pooled;
+      pooled += counts_[bucket[j]];
     }
-    for (int j = 0; j < slots; ++j) gathered_[static_cast<std::size_t>(j)].clear();
+    cursor[kSpare] = pooled;
+    pool_.resize(pooled + 1);
+    double* pool = pool_.data();
+    const std::uint8_t* slotOf = slotOf_.data();
     for (std::size_t i = 0; i < n; ++i) {
       const std::uint64_t b = std::bit_cast<std::uint64_t>(row[i]);
-      if (b == 0) continue;
-      const int slot = slotOf_[(b - low) >> shift];
-      if (slot >= 0) gathered_[static_cast<std::size_t>(slot)].push_back(row[i]);
+      const std::size_t at = b >= low ? static_cast<std::size_t>((b - low) >> shift) : buckets;
+      const std::uint8_t slot = slotOf[at];
+      pool[cursor[slot]] = row[i];
+      cursor[slot] += slot != kSpare;
     }
     for (std::size_t j = firstPositive; j < 5; ++j) {
-      std::vector<double>& values = gathered_[static_cast<std::size_t>(slotOf_[bucket[j]])];
-      std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(place[j]),
-                       values.end());
-      result[j] = values[place[j]];
+      const std::size_t slot = slotOf_[bucket[j]];
+      result[j] = Select(pool + start[slot], cursor[slot] - start[slot], place[j]);
     }
     return result;
   }
 
  private:
+  // The value at a place of positive values in ascending order. A short series' deposits sit in
+  // tight clusters, thousands within a few units in the last place, so a bucket often holds a
+  // tenth of the row: it is narrowed by counts again, each pass a factor 2^11 finer, down to one
+  // bit pattern or a handful of values.
+  double Select(const double* values, std::size_t n, std::size_t place) {
+    bits_.resize(n);
+    for (std::size_t i = 0; i < n; ++i) bits_[i] = std::bit_cast<std::uint64_t>(values[i]);
+    for (;;) {
+      std::uint64_t low = ~std::uint64_t{0}, high = 0;
+      for (std::size_t i = 0; i < n; ++i) {
+        low = std::min(low, bits_[i]);
+        high = std::max(high, bits_[i]);
+      }
+      if (low == high) return std::bit_cast<double>(low);
+      if (n <= 64) {
+        const auto at = bits_.begin() + static_cast<std::ptrdiff_t>(place);
+        std::nth_element(bits_.begin(), at, bits_.begin() + static_cast<std::ptrdiff_t>(n));
+        return std::bit_cast<double>(*at);
+      }
+      const int shift = std::max(0, static_cast<int>(std::bit_width(high - low)) - kBucketBits);
+      counts_.assign(static_cast<std::size_t>((high - low) >> shift) + 1, 0);
+      for (std::size_t i = 0; i < n; ++i) ++counts_[(bits_[i] - low) >> shift];
+      std::size_t bucket = 0;
+      while (place >= counts_[bucket]) place -= counts_[bucket++];
+      if (shift == 0) return std::bit_cast<double>(low + bucket);
+      std::size_t kept = 0;
+      for (std::size_t i = 0; i < n; ++i) {
+        const std::uint64_t b = bits_[i];
+        bits_[kept] = b;
+        kept += ((b - low) >> shift) == bucket;
+      }
+      n = kept;
+    }
+  }
+
   static constexpr int kBucketBits = 11;
   std::vector<std::uint32_t> counts_;
-  std::vector<int> slotOf_;
-  std::array<std::vector<double>, 5> gathered_;
+  static constexpr std::uint8_t kSpare = 5;
+  std::vector<std::uint8_t> slotOf_;
+  std::vector<double> pool_;
+  std::vector<std::uint64_t> bits_;
 };
 
 // The generator: xoshiro256++, one per pair of series, so a chunk's draws for one trade are
@@ -233,16 +280,24 @@ template <int kTrades>
   }
 }
 
-// The next trades of every series of a chunk, each series' state held in registers across them.
-template <bool kPercent, int kTrades>
+// The next trades of every series of a chunk, each series' state held in registers across them;
+// with kStore the deposits after each trade also go to one row each, stride apart.
+template <bool kPercent, int kTrades, bool kStore>
 [[gnu::always_inline]] inline void Play(const double* __restrict draw, double* __restrict deposit,
                                         double* __restrict peak, double* __restrict worst,
                                         double* __restrict lowest, double* __restrict run,
                                         double* __restrict longest, double* __restrict wins,
-                                        double* __restrict losses, Step step) {
+                                        double* __restrict losses, Step step,
+                                        double* __restrict rows, std::size_t stride) {
   // Copies, so the loop reads no constant from memory a store might have changed.
   const double winBelow = step.winBelow, up = step.up, down = step.down;
   const double start = step.deposit, ratio = step.ratio, risk = step.risk;
+  double* out[static_cast<std::size_t>(kTrades)] = {};
+  if constexpr (kStore) {
+    for (int t = 0; t < kTrades; ++t) out[t] = rows + static_cast<std::size_t>(t) * stride;
+  }
+  // Series are independent and the rows never overlap: no cell is touched by two series.
+#pragma GCC ivdep
   for (int i = 0; i < kChunkSeries; ++i) {
     double d = deposit[i], top = peak[i], deepest = worst[i], low = lowest[i];
     double r = run[i], longestRun = longest[i], w = 0, l = 0;
@@ -276,6 +331,7 @@ template <bool kPercent, int kTrades>
       deepest = Greater(deepest, (top - next) / top);
       low = Lesser(low, next);
       d = next;
+      if constexpr (kStore) out[t][i] = next;
     }
     deposit[i] = d;
     peak[i] = top;
@@ -293,30 +349,46 @@ template <bool kPercent, int kTrades>
 // Trades at a time that each series' state stays in registers for.
 constexpr int kRegisterTrades = 8;
 
-template <bool kPercent>
-[[gnu::always_inline]] inline void PlayTrades(const Chunk& c, const Step& step, int count) {
+template <bool kPercent, bool kStore>
+[[gnu::always_inline]] inline void PlayTrades(const Chunk& c, const Step& step, int count,
+                                              double* rows, std::size_t stride) {
   alignas(64) double draw[kRegisterTrades * kChunkSeries];
   for (; count >= kRegisterTrades; count -= kRegisterTrades) {
     Draw<kRegisterTrades>(c.s0, c.s1, c.s2, c.s3, draw);
-    Play<kPercent, kRegisterTrades>(draw, c.deposit, c.peak, c.worst, c.lowest, c.run, c.longest,
-                                    c.wins, c.losses, step);
+    Play<kPercent, kRegisterTrades, kStore>(draw, c.deposit, c.peak, c.worst, c.lowest, c.run,
+                                            c.longest, c.wins, c.losses, step, rows, stride);
+    if constexpr (kStore) rows += kRegisterTrades * stride;
   }
   for (; count > 0; --count) {
     Draw<1>(c.s0, c.s1, c.s2, c.s3, draw);
-    Play<kPercent, 1>(draw, c.deposit, c.peak, c.worst, c.lowest, c.run, c.longest, c.wins,
-                      c.losses, step);
+    Play<kPercent, 1, kStore>(draw, c.deposit, c.peak, c.worst, c.lowest, c.run, c.longest, c.wins,
+                              c.losses, step, rows, stride);
+    if constexpr (kStore) rows += stride;
   }
 }
 
-// One copy per instruction set, chosen when the program starts.
+// Plays count trades; with rows, the deposits after each go to a row each, stride apart. One
+// copy per instruction set, chosen when the program starts.
 [[gnu::target_clones("avx512f", "avx2", "default")]] void PlayPercent(const Chunk& c,
-                                                                      const Step& step, int count) {
-  PlayTrades<true>(c, step, count);
+                                                                      const Step& step, int count,
+                                                                      double* rows,
+                                                                      std::size_t stride) {
+  if (rows) {
+    PlayTrades<true, true>(c, step, count, rows, stride);
+  } else {
+    PlayTrades<true, false>(c, step, count, rows, stride);
+  }
 }
 
 [[gnu::target_clones("avx512f", "avx2", "default")]] void PlayFixed(const Chunk& c,
-                                                                    const Step& step, int count) {
-  PlayTrades<false>(c, step, count);
+                                                                    const Step& step, int count,
+                                                                    double* rows,
+                                                                    std::size_t stride) {
+  if (rows) {
+    PlayTrades<false, true>(c, step, count, rows, stride);
+  } else {
+    PlayTrades<false, false>(c, step, count, rows, stride);
+  }
 }
 
 #pragma GCC pop_options
@@ -337,9 +409,10 @@ class Analysis {
         bandTrades_(control.bandAtEveryTrade ? EveryTrade(in.trades) : RiskBandTrades(in.trades)),
         blockRows_(static_cast<int>(
             std::clamp<std::size_t>(kBlockDeposits / static_cast<std::size_t>(in.series), 1, 256))),
-        // Left uninitialised: every cell is written by the trades before it is read.
-        block_(
-            new double[static_cast<std::size_t>(blockRows_) * static_cast<std::size_t>(in.series)]),
+        // Rows as long as the padded chunks, so a chunk writes its rows whole. Left
+        // uninitialised: every cell is written by the trades before it is read.
+        stride_(static_cast<std::size_t>(chunks_) * kChunkSeries),
+        block_(new double[static_cast<std::size_t>(blockRows_) * stride_]),
         band_(bandTrades_.size()),
         ended_(static_cast<std::size_t>(chunks_), 0) {
     int threads = control.threads > 0 ? control.threads
@@ -438,7 +511,7 @@ class Analysis {
       RowPercentiles& select = selectors_[static_cast<std::size_t>(k)];
       const std::size_t series = static_cast<std::size_t>(in_.series);
       for (int b = nextRow_++; b < count; b = nextRow_++) {
-        const double* row = block_.get() + static_cast<std::size_t>(b) * series;
+        const double* row = block_.get() + static_cast<std::size_t>(b) * stride_;
         band_[static_cast<std::size_t>(first + b)] = select(row, series);
       }
       sync.arrive_and_wait();
@@ -454,24 +527,36 @@ class Analysis {
                   s3_.data() + lane,       deposit_.data() + begin, peak_.data() + begin,
                   worst_.data() + begin,   lowest_.data() + begin,  run_.data() + begin,
                   longest_.data() + begin, wins_.data() + begin,    losses_.data() + begin};
-    const std::size_t series = static_cast<std::size_t>(in_.series);
-    const std::size_t end = std::min(series, begin + kChunkSeries);
+    double* out = block_.get() + begin;
     char& ended = ended_[static_cast<std::size_t>(chunk)];
-    for (int b = 0; b < count; ++b) {
-      const std::size_t row = static_cast<std::size_t>(first + b);
-      // Series that have all ended keep their zeros; their lanes decide no other series.
-      if (!ended) {
-        const int trades = bandTrades_[row] - bandTrades_[row - 1];
-        if (in_.percentRisk) {
-          PlayPercent(c, step_, trades);
-        } else {
-          PlayFixed(c, step_, trades);
-        }
+    const auto play = [&](int trades, double* rows) {
+      if (in_.percentRisk) {
+        PlayPercent(c, step_, trades, rows, stride_);
+      } else {
+        PlayFixed(c, step_, trades, rows, stride_);
       }
-      double* out = block_.get() + static_cast<std::size_t>(b) * series;
-      std::copy(deposit_.begin() + static_cast<std::ptrdiff_t>(begin),
-                deposit_.begin() + static_cast<std::ptrdiff_t>(end),
-                out + static_cast<std::ptrdiff_t>(begin));
+    };
+    const auto gap = [&](int b) {
+      const std::size_t row = static_cast<std::size_t>(first + b);
+      return bandTrades_[row] - bandTrades_[row - 1];
+    };
+    for (int b = 0; b < count;) {
+      double* rows = out + static_cast<std::size_t>(b) * stride_;
+      if (ended) {
+        // Series that have all ended keep their zeros; their lanes decide no other series.
+        std::fill_n(rows, kChunkSeries, 0.0);
+        ++b;
+      } else if (const int trades = gap(b); trades > 1) {
+        play(trades - 1, nullptr);
+        play(1, rows);
+        ++b;
+      } else {
+        // Rows one trade apart, every trade of a short series, are played in one go.
+        int run = 1;
+        while (b + run < count && gap(b + run) == 1) ++run;
+        play(run, rows);
+        b += run;
+      }
     }
     ended = std::all_of(deposit_.begin() + static_cast<std::ptrdiff_t>(begin),
                         deposit_.begin() + static_cast<std::ptrdiff_t>(begin + kChunkSeries),
@@ -488,6 +573,7 @@ class Analysis {
   std::vector<std::uint64_t> s0_, s1_, s2_, s3_;
   std::vector<double> deposit_, peak_, worst_, lowest_, run_, longest_, wins_, losses_;
   const int blockRows_;
+  const std::size_t stride_;
   std::unique_ptr<double[]> block_;
   std::vector<RowPercentiles> selectors_;
   std::vector<std::array<double, 5>> band_;
