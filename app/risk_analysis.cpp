@@ -281,8 +281,9 @@ template <int kTrades>
 }
 
 // The next trades of every series of a chunk, each series' state held in registers across them;
-// with kStore the deposits after each trade also go to one row each, stride apart.
-template <bool kPercent, int kTrades, bool kStore>
+// with kStore the deposits after each trade also go to one row each, stride apart. kMayEnd is
+// false when no series can run out, so none needs asking whether it still plays.
+template <bool kPercent, bool kMayEnd, int kTrades, bool kStore>
 [[gnu::always_inline]] inline void Play(const double* __restrict draw, double* __restrict deposit,
                                         double* __restrict peak, double* __restrict worst,
                                         double* __restrict lowest, double* __restrict run,
@@ -325,7 +326,11 @@ template <bool kPercent, int kTrades, bool kStore>
         next = start + (w * ratio - l) * risk;
         next = next > 0 ? next : 0.0;
       }
-      r += alive * ((r + 1) * lost - r);
+      if constexpr (kMayEnd) {
+        r += alive * ((r + 1) * lost - r);
+      } else {
+        r = (r + 1) * lost;
+      }
       longestRun = Greater(longestRun, r);
       top = Greater(top, next);
       deepest = Greater(deepest, (top - next) / top);
@@ -349,34 +354,39 @@ template <bool kPercent, int kTrades, bool kStore>
 // Trades at a time that each series' state stays in registers for.
 constexpr int kRegisterTrades = 8;
 
-template <bool kPercent, bool kStore>
+template <bool kPercent, bool kMayEnd, bool kStore>
 [[gnu::always_inline]] inline void PlayTrades(const Chunk& c, const Step& step, int count,
                                               double* rows, std::size_t stride) {
   alignas(64) double draw[kRegisterTrades * kChunkSeries];
   for (; count >= kRegisterTrades; count -= kRegisterTrades) {
     Draw<kRegisterTrades>(c.s0, c.s1, c.s2, c.s3, draw);
-    Play<kPercent, kRegisterTrades, kStore>(draw, c.deposit, c.peak, c.worst, c.lowest, c.run,
-                                            c.longest, c.wins, c.losses, step, rows, stride);
+    Play<kPercent, kMayEnd, kRegisterTrades, kStore>(draw, c.deposit, c.peak, c.worst, c.lowest,
+                                                     c.run, c.longest, c.wins, c.losses, step, rows,
+                                                     stride);
     if constexpr (kStore) rows += kRegisterTrades * stride;
   }
   for (; count > 0; --count) {
     Draw<1>(c.s0, c.s1, c.s2, c.s3, draw);
-    Play<kPercent, 1, kStore>(draw, c.deposit, c.peak, c.worst, c.lowest, c.run, c.longest, c.wins,
-                              c.losses, step, rows, stride);
+    Play<kPercent, kMayEnd, 1, kStore>(draw, c.deposit, c.peak, c.worst, c.lowest, c.run, c.longest,
+                                       c.wins, c.losses, step, rows, stride);
     if constexpr (kStore) rows += stride;
   }
 }
 
 // Plays count trades; with rows, the deposits after each go to a row each, stride apart. One
 // copy per instruction set, chosen when the program starts.
-[[gnu::target_clones("avx512f", "avx2", "default")]] void PlayPercent(const Chunk& c,
-                                                                      const Step& step, int count,
-                                                                      double* rows,
-                                                                      std::size_t stride) {
-  if (rows) {
-    PlayTrades<true, true>(c, step, count, rows, stride);
+[[gnu::target_clones("avx512f", "avx2", "default")]] void PlayPercent(
+    const Chunk& c, const Step& step, int count, double* rows, std::size_t stride, bool mayEnd) {
+  if (mayEnd) {
+    if (rows) {
+      PlayTrades<true, true, true>(c, step, count, rows, stride);
+    } else {
+      PlayTrades<true, true, false>(c, step, count, rows, stride);
+    }
+  } else if (rows) {
+    PlayTrades<true, false, true>(c, step, count, rows, stride);
   } else {
-    PlayTrades<true, false>(c, step, count, rows, stride);
+    PlayTrades<true, false, false>(c, step, count, rows, stride);
   }
 }
 
@@ -385,9 +395,9 @@ template <bool kPercent, bool kStore>
                                                                     double* rows,
                                                                     std::size_t stride) {
   if (rows) {
-    PlayTrades<false, true>(c, step, count, rows, stride);
+    PlayTrades<false, true, true>(c, step, count, rows, stride);
   } else {
-    PlayTrades<false, false>(c, step, count, rows, stride);
+    PlayTrades<false, true, false>(c, step, count, rows, stride);
   }
 }
 
@@ -406,6 +416,10 @@ class Analysis {
               in.rewardToRisk,
               in.risk},
         ruinLevel_(in.deposit * (1 - in.ruinDrawdown)),
+        // A percentage of what is left never takes all of it; only a deposit shrunk below the
+        // smallest double by loss after loss, far beyond any rounding, could reach zero.
+        mayEnd_(!in.percentRisk ||
+                !(std::log10(in.deposit) + in.trades * std::log10(1 - in.risk / 100) > -290)),
         bandTrades_(control.bandAtEveryTrade ? EveryTrade(in.trades) : RiskBandTrades(in.trades)),
         blockRows_(static_cast<int>(
             std::clamp<std::size_t>(kBlockDeposits / static_cast<std::size_t>(in.series), 1, 256))),
@@ -531,7 +545,7 @@ class Analysis {
     char& ended = ended_[static_cast<std::size_t>(chunk)];
     const auto play = [&](int trades, double* rows) {
       if (in_.percentRisk) {
-        PlayPercent(c, step_, trades, rows, stride_);
+        PlayPercent(c, step_, trades, rows, stride_, mayEnd_);
       } else {
         PlayFixed(c, step_, trades, rows, stride_);
       }
@@ -569,6 +583,7 @@ class Analysis {
   int threads_ = 1;
   const Step step_;
   const double ruinLevel_;
+  const bool mayEnd_;
   std::vector<int> bandTrades_;
   std::vector<std::uint64_t> s0_, s1_, s2_, s3_;
   std::vector<double> deposit_, peak_, worst_, lowest_, run_, longest_, wins_, losses_;

@@ -276,6 +276,26 @@ TEST(RiskAnalysis, CertainOutcomesGiveExactFigures) {
   }
 }
 
+// A percentage of the deposit never takes all of it, but loss after loss can shrink it below the
+// smallest double: then the series has ended, and its losing run stops with it.
+TEST(RiskAnalysis, ACompoundedDepositThatUnderflowsEndsItsSeries) {
+  RiskInputs in;
+  in.risk = 99;
+  in.winShare = 0;
+  in.trades = 400;
+  in.series = 700;  // a chunk and a part
+  const double down = 1 - in.risk / 100;
+  int lossesToZero = 0;
+  for (double d = in.deposit; d > 0; d *= down) ++lossesToZero;
+  ASSERT_LT(lossesToZero, in.trades);
+  const RiskSummary s = AnalyseRisk(in);
+  EXPECT_EQ(s.longestLosingMedian, lossesToZero);
+  EXPECT_EQ(s.longestLosingP95, lossesToZero);
+  EXPECT_EQ(s.finalP95, 0);
+  EXPECT_EQ(s.maxDrawdownMedian, 1);
+  EXPECT_EQ(s.ruinProbability, 1);
+}
+
 void ExpectSameSummary(const RiskSummary& a, const RiskSummary& b) {
   EXPECT_EQ(a.ruinProbability, b.ruinProbability);
   EXPECT_EQ(a.finalP05, b.finalP05);
