@@ -354,23 +354,25 @@ template <bool kPercent, bool kMayEnd, int kTrades, bool kStore>
 // Trades at a time that each series' state stays in registers for.
 constexpr int kRegisterTrades = 8;
 
+template <bool kPercent, bool kMayEnd, bool kStore, int kTrades>
+[[gnu::always_inline]] inline void PlaySome(const Chunk& c, const Step& step, double* draw,
+                                            double*& rows, std::size_t stride) {
+  Draw<kTrades>(c.s0, c.s1, c.s2, c.s3, draw);
+  Play<kPercent, kMayEnd, kTrades, kStore>(draw, c.deposit, c.peak, c.worst, c.lowest, c.run,
+                                           c.longest, c.wins, c.losses, step, rows, stride);
+  if constexpr (kStore) rows += static_cast<std::size_t>(kTrades) * stride;
+}
+
+// Plays count trades as many at a time as fit: eights, then the rest as a four, a two and a one.
 template <bool kPercent, bool kMayEnd, bool kStore>
 [[gnu::always_inline]] inline void PlayTrades(const Chunk& c, const Step& step, int count,
                                               double* rows, std::size_t stride) {
   alignas(64) double draw[kRegisterTrades * kChunkSeries];
-  for (; count >= kRegisterTrades; count -= kRegisterTrades) {
-    Draw<kRegisterTrades>(c.s0, c.s1, c.s2, c.s3, draw);
-    Play<kPercent, kMayEnd, kRegisterTrades, kStore>(draw, c.deposit, c.peak, c.worst, c.lowest,
-                                                     c.run, c.longest, c.wins, c.losses, step, rows,
-                                                     stride);
-    if constexpr (kStore) rows += kRegisterTrades * stride;
-  }
-  for (; count > 0; --count) {
-    Draw<1>(c.s0, c.s1, c.s2, c.s3, draw);
-    Play<kPercent, kMayEnd, 1, kStore>(draw, c.deposit, c.peak, c.worst, c.lowest, c.run, c.longest,
-                                       c.wins, c.losses, step, rows, stride);
-    if constexpr (kStore) rows += stride;
-  }
+  for (; count >= kRegisterTrades; count -= kRegisterTrades)
+    PlaySome<kPercent, kMayEnd, kStore, kRegisterTrades>(c, step, draw, rows, stride);
+  if (count & 4) PlaySome<kPercent, kMayEnd, kStore, 4>(c, step, draw, rows, stride);
+  if (count & 2) PlaySome<kPercent, kMayEnd, kStore, 2>(c, step, draw, rows, stride);
+  if (count & 1) PlaySome<kPercent, kMayEnd, kStore, 1>(c, step, draw, rows, stride);
 }
 
 // Plays count trades; with rows, the deposits after each go to a row each, stride apart. One
@@ -561,8 +563,8 @@ class Analysis {
         std::fill_n(rows, kChunkSeries, 0.0);
         ++b;
       } else if (const int trades = gap(b); trades > 1) {
-        play(trades - 1, nullptr);
-        play(1, rows);
+        play(trades, nullptr);
+        std::copy_n(c.deposit, kChunkSeries, rows);
         ++b;
       } else {
         // Rows one trade apart, every trade of a short series, are played in one go.
