@@ -125,11 +125,7 @@ class RowPercentiles {
     }
     const int shift = std::max(0, static_cast<int>(std::bit_width(high - low)) - kBucketBits);
     const std::size_t buckets = static_cast<std::size_t>((high - low) >> shift) + 1;
-    counts_.assign(buckets, 0);
-    for (std::size_t i = 0; i < n; ++i) {
-      const std::uint64_t b = std::bit_cast<std::uint64_t>(row[i]);
-      if (b != 0) ++counts_[(b - low) >> shift];
-    }
+    Count(row, n, low, shift, buckets);
 
     // The bucket of each rank among the positive deposits and the rank's place inside it.
     std::array<std::size_t, 5> bucket{}, place{};
@@ -177,6 +173,33 @@ class RowPercentiles {
   }
 
  private:
+  // counts_[k]: how many of the values' bits at or above low fall into bucket k of 2^shift
+  // patterns each (zeros fall below). Four tallies, one per value in four, then summed: a cluster
+  // sends value after value to one bucket, and a single tally would wait on its own last update
+  // each time.
+  template <class T>
+  void Count(const T* values, std::size_t n, std::uint64_t low, int shift, std::size_t buckets) {
+    constexpr std::size_t kTallies = 4;
+    const std::size_t width = buckets + 1;  // the last cell takes what is below low
+    tallies_.assign(kTallies * width, 0);
+    std::uint32_t* tally = tallies_.data();
+    const auto bucketOf = [&](T value) {
+      const std::uint64_t b = std::bit_cast<std::uint64_t>(value);
+      return b >= low ? static_cast<std::size_t>((b - low) >> shift) : buckets;
+    };
+    std::size_t i = 0;
+    for (; i + kTallies <= n; i += kTallies) {
+      for (std::size_t k = 0; k < kTallies; ++k) ++tally[k * width + bucketOf(values[i + k])];
+    }
+    for (; i < n; ++i) ++tally[bucketOf(values[i])];
+    counts_.resize(buckets);
+    for (std::size_t b = 0; b < buckets; ++b) {
+      std::uint32_t sum = 0;
+      for (std::size_t k = 0; k < kTallies; ++k) sum += tally[k * width + b];
+      counts_[b] = sum;
+    }
+  }
+
   // The value at a place of positive values in ascending order. A short series' deposits sit in
   // tight clusters, thousands within a few units in the last place, so a bucket often holds a
   // tenth of the row: it is narrowed by counts again, each pass a factor 2^11 finer, down to one
@@ -197,8 +220,7 @@ class RowPercentiles {
         return std::bit_cast<double>(*at);
       }
       const int shift = std::max(0, static_cast<int>(std::bit_width(high - low)) - kBucketBits);
-      counts_.assign(static_cast<std::size_t>((high - low) >> shift) + 1, 0);
-      for (std::size_t i = 0; i < n; ++i) ++counts_[(bits_[i] - low) >> shift];
+      Count(bits_.data(), n, low, shift, static_cast<std::size_t>((high - low) >> shift) + 1);
       std::size_t bucket = 0;
       while (place >= counts_[bucket]) place -= counts_[bucket++];
       if (shift == 0) return std::bit_cast<double>(low + bucket);
@@ -214,6 +236,7 @@ class RowPercentiles {
 
   static constexpr int kBucketBits = 11;
   std::vector<std::uint32_t> counts_;
+  std::vector<std::uint32_t> tallies_;
   static constexpr std::uint8_t kSpare = 5;
   std::vector<std::uint8_t> slotOf_;
   std::vector<double> pool_;
