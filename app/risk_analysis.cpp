@@ -145,41 +145,54 @@ class RowPercentiles {
     // value, zeros included (they fall past the last bucket), is written to one spare cell that
     // never advances. No branch per value: which bucket a deposit lands in is a coin toss.
     slotOf_.assign(buckets + 1, kSpare);
-    std::array<std::size_t, kSpare + 1> start{}, cursor{};
+    // Four writers, one per value in four as the tallies counted them, each with its own part of
+    // every stretch and its own spare cell, so no write waits on the one before.
+    const std::size_t width = buckets + 1;
+    std::array<std::size_t, kSpare + 1> start{};
+    std::array<std::array<std::size_t, kSpare + 1>, kTallies> cursor{};
     std::size_t pooled = 0;
     for (std::size_t j = firstPositive; j < 5; ++j) {
       std::uint8_t& slot = slotOf_[bucket[j]];
       if (slot != kSpare) continue;
       slot = static_cast<std::uint8_t>(j);
-      start[j] = cursor[j] = pooled;
-      pooled += counts_[bucket[j]];
+      start[j] = pooled;
+      for (std::size_t w = 0; w < kTallies; ++w) {
+        cursor[w][j] = pooled;
+        pooled += tallies_[w * width + bucket[j]];
+      }
     }
-    cursor[kSpare] = pooled;
-    pool_.resize(pooled + 1);
+    for (std::size_t w = 0; w < kTallies; ++w) cursor[w][kSpare] = pooled + w;
+    pool_.resize(pooled + kTallies);
     double* pool = pool_.data();
     const std::uint8_t* slotOf = slotOf_.data();
-    for (std::size_t i = 0; i < n; ++i) {
-      const std::uint64_t b = std::bit_cast<std::uint64_t>(row[i]);
+    const auto put = [&](std::size_t w, double value) {
+      const std::uint64_t b = std::bit_cast<std::uint64_t>(value);
       const std::size_t at = b >= low ? static_cast<std::size_t>((b - low) >> shift) : buckets;
       const std::uint8_t slot = slotOf[at];
-      pool[cursor[slot]] = row[i];
-      cursor[slot] += slot != kSpare;
+      pool[cursor[w][slot]] = value;
+      cursor[w][slot] += slot != kSpare;
+    };
+    std::size_t i = 0;
+    for (; i + kTallies <= n; i += kTallies) {
+      for (std::size_t w = 0; w < kTallies; ++w) put(w, row[i + w]);
     }
+    for (; i < n; ++i) put(0, row[i]);
     for (std::size_t j = firstPositive; j < 5; ++j) {
       const std::size_t slot = slotOf_[bucket[j]];
-      result[j] = Select(pool + start[slot], cursor[slot] - start[slot], place[j]);
+      result[j] = Select(pool + start[slot], counts_[bucket[j]], place[j]);
     }
     return result;
   }
 
  private:
+  static constexpr std::size_t kTallies = 4;
+
   // counts_[k]: how many of the values' bits at or above low fall into bucket k of 2^shift
   // patterns each (zeros fall below). Four tallies, one per value in four, then summed: a cluster
   // sends value after value to one bucket, and a single tally would wait on its own last update
   // each time.
   template <class T>
   void Count(const T* values, std::size_t n, std::uint64_t low, int shift, std::size_t buckets) {
-    constexpr std::size_t kTallies = 4;
     const std::size_t width = buckets + 1;  // the last cell takes what is below low
     tallies_.assign(kTallies * width, 0);
     std::uint32_t* tally = tallies_.data();
