@@ -282,9 +282,15 @@ struct Chunk {
 [[gnu::always_inline]] inline double Lesser(double a, double b) { return b < a ? b : a; }
 [[gnu::always_inline]] inline double Greater(double a, double b) { return a < b ? b : a; }
 
-// The kernel below is built once per instruction set; a fused multiply-add would round the fixed
-// amount's deposit once where the plain build rounds twice, so fusing stays off here and every
-// copy gives the same figures on every machine.
+// On x86-64 the kernel below is built once per instruction set and chosen at start-up; elsewhere
+// the one build serves. A fused multiply-add would round the fixed amount's deposit once where
+// the plain build rounds twice, so fusing stays off here and every copy gives the same figures on
+// every machine.
+#if defined(__x86_64__)
+#define TIRAMON_EACH_X86_LEVEL [[gnu::target_clones("avx512f", "avx2", "default")]]
+#else
+#define TIRAMON_EACH_X86_LEVEL
+#endif
 #pragma GCC push_options
 #pragma GCC optimize("fp-contract=off")
 
@@ -413,8 +419,8 @@ template <bool kPercent, bool kMayEnd, bool kStore>
 
 // Plays count trades; with rows, the deposits after each go to a row each, stride apart. One
 // copy per instruction set, chosen when the program starts.
-[[gnu::target_clones("avx512f", "avx2", "default")]] void PlayPercent(
-    const Chunk& c, const Step& step, int count, double* rows, std::size_t stride, bool mayEnd) {
+TIRAMON_EACH_X86_LEVEL void PlayPercent(const Chunk& c, const Step& step, int count, double* rows,
+                                        std::size_t stride, bool mayEnd) {
   if (mayEnd) {
     if (rows) {
       PlayTrades<true, true, true>(c, step, count, rows, stride);
@@ -428,10 +434,8 @@ template <bool kPercent, bool kMayEnd, bool kStore>
   }
 }
 
-[[gnu::target_clones("avx512f", "avx2", "default")]] void PlayFixed(const Chunk& c,
-                                                                    const Step& step, int count,
-                                                                    double* rows,
-                                                                    std::size_t stride) {
+TIRAMON_EACH_X86_LEVEL void PlayFixed(const Chunk& c, const Step& step, int count, double* rows,
+                                      std::size_t stride) {
   if (rows) {
     PlayTrades<false, true, true>(c, step, count, rows, stride);
   } else {

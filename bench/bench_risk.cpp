@@ -41,6 +41,14 @@ double ProcessCpuSeconds() {
 constexpr int kFloorChunk = 512;
 constexpr int kFloorLanes = kFloorChunk / 2;
 
+// On x86-64 the kernel is built for each instruction set and chosen at start-up; elsewhere the
+// one build serves.
+#if defined(__x86_64__)
+#define TIRAMON_EACH_X86_LEVEL [[gnu::target_clones("avx512f", "avx2", "default")]]
+#else
+#define TIRAMON_EACH_X86_LEVEL
+#endif
+
 constexpr std::uint64_t Rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
 
 struct FloorChunk {
@@ -48,8 +56,7 @@ struct FloorChunk {
   double deposit[kFloorChunk], peak[kFloorChunk];
 };
 
-[[gnu::target_clones("avx512f", "avx2", "default")]] void FloorTrade(FloorChunk& c, double winBelow,
-                                                                     double up, double down) {
+TIRAMON_EACH_X86_LEVEL void FloorTrade(FloorChunk& c, double winBelow, double up, double down) {
   alignas(64) double draw[kFloorChunk];
   for (int p = 0; p < kFloorLanes; ++p) {
     std::uint64_t a = c.s0[p], b = c.s1[p], x = c.s2[p], y = c.s3[p];
