@@ -1,10 +1,12 @@
 // The series are played in lockstep, one deposit per series, so memory stays bounded by the number
-// of series however long they are: after every block of trades the five band percentiles of each
-// trade are taken from that block's deposits and the deposits are forgotten.
+// of series however long they are. The fan needs the deposits only at the trades it draws: after
+// every block of those trades their five band percentiles are taken from the block's deposits and
+// the deposits are forgotten.
 //
-// Reproducibility: the series are cut into fixed chunks, each with its own generator seeded from
-// (seed, chunk number) and drawn in a fixed order, and a win is decided by exact arithmetic on
-// 32 of the generator's bits. Which thread plays a chunk therefore changes nothing.
+// Reproducibility: the series are cut into fixed chunks, each pair of series with its own
+// generator seeded from (seed, pair number) and drawn once per trade, played or not, and a win is
+// decided by exact arithmetic on 32 of the generator's bits. Which thread plays a chunk, and which
+// instruction set the machine has, therefore changes nothing.
 #include "app/risk_analysis.h"
 
 #include <algorithm>
@@ -20,6 +22,7 @@ namespace tiramon {
 namespace {
 
 constexpr int kChunkSeries = 512;
+constexpr int kChunkLanes = kChunkSeries / 2;
 // Trades played between two percentile passes: as many as keep about half a million deposits (4 MB)
 // in the block. Few blocks mean few meetings of the threads, which cost most on a busy machine; the
 // block never changes the figures, as each chunk draws trade after trade in any case.
@@ -60,10 +63,6 @@ std::uint64_t Mix(std::uint64_t z) {
   z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
   z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
   return z ^ (z >> 31);
-}
-
-std::uint64_t ChunkSeed(std::uint64_t seed, int chunk) {
-  return Mix(Mix(seed) ^ static_cast<std::uint64_t>(chunk));
 }
 
 // Zero-based index of the nearest-rank percentile among count values.
@@ -126,11 +125,7 @@ class RowPercentiles {
     }
     const int shift = std::max(0, static_cast<int>(std::bit_width(high - low)) - kBucketBits);
     const std::size_t buckets = static_cast<std::size_t>((high - low) >> shift) + 1;
-    counts_.assign(buckets, 0);
-    for (std::size_t i = 0; i < n; ++i) {
-      const std::uint64_t b = std::bit_cast<std::uint64_t>(row[i]);
-      if (b != 0) ++counts_[(b - low) >> shift];
-    }
+    Count(row, n, low, shift, buckets);
 
     // The bucket of each rank among the positive deposits and the rank's place inside it.
     std::array<std::size_t, 5> bucket{}, place{};
@@ -146,45 +141,309 @@ class RowPercentiles {
       }
       below += counts_[b];
     }
-    slotOf_.assign(buckets, -1);
-    int slots = 0;
+    // Each bucket that holds a rank gets a stretch of the pool, sized by its count; every other
+    // value, zeros included (they fall past the last bucket), is written to one spare cell that
+    // never advances. No branch per value: which bucket a deposit lands in is a coin toss.
+    slotOf_.assign(buckets + 1, kSpare);
+    // Four writers, one per value in four as the tallies counted them, each with its own part of
+    // every stretch and its own spare cell, so no write waits on the one before.
+    const std::size_t width = buckets + 1;
+    std::array<std::size_t, kSpare + 1> start{};
+    std::array<std::array<std::size_t, kSpare + 1>, kTallies> cursor{};
+    std::size_t pooled = 0;
     for (std::size_t j = firstPositive; j < 5; ++j) {
-      if (slotOf_[bucket[j]] < 0) slotOf_[bucket[j]] = slots++;
+      std::uint8_t& slot = slotOf_[bucket[j]];
+      if (slot != kSpare) continue;
+      slot = static_cast<std::uint8_t>(j);
+      start[j] = pooled;
+      for (std::size_t w = 0; w < kTallies; ++w) {
+        cursor[w][j] = pooled;
+        pooled += tallies_[w * width + bucket[j]];
+      }
     }
-    for (int j = 0; j < slots; ++j) gathered_[static_cast<std::size_t>(j)].clear();
-    for (std::size_t i = 0; i < n; ++i) {
-      const std::uint64_t b = std::bit_cast<std::uint64_t>(row[i]);
-      if (b == 0) continue;
-      const int slot = slotOf_[(b - low) >> shift];
-      if (slot >= 0) gathered_[static_cast<std::size_t>(slot)].push_back(row[i]);
+    for (std::size_t w = 0; w < kTallies; ++w) cursor[w][kSpare] = pooled + w;
+    pool_.resize(pooled + kTallies);
+    double* pool = pool_.data();
+    const std::uint8_t* slotOf = slotOf_.data();
+    const auto put = [&](std::size_t w, double value) {
+      const std::uint64_t b = std::bit_cast<std::uint64_t>(value);
+      const std::size_t at = b >= low ? static_cast<std::size_t>((b - low) >> shift) : buckets;
+      const std::uint8_t slot = slotOf[at];
+      pool[cursor[w][slot]] = value;
+      cursor[w][slot] += slot != kSpare;
+    };
+    std::size_t i = 0;
+    for (; i + kTallies <= n; i += kTallies) {
+      for (std::size_t w = 0; w < kTallies; ++w) put(w, row[i + w]);
     }
+    for (; i < n; ++i) put(0, row[i]);
     for (std::size_t j = firstPositive; j < 5; ++j) {
-      std::vector<double>& values = gathered_[static_cast<std::size_t>(slotOf_[bucket[j]])];
-      std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(place[j]),
-                       values.end());
-      result[j] = values[place[j]];
+      const std::size_t slot = slotOf_[bucket[j]];
+      result[j] = Select(pool + start[slot], counts_[bucket[j]], place[j]);
     }
     return result;
   }
 
  private:
+  static constexpr std::size_t kTallies = 4;
+
+  // counts_[k]: how many of the values' bits at or above low fall into bucket k of 2^shift
+  // patterns each (zeros fall below). Four tallies, one per value in four, then summed: a cluster
+  // sends value after value to one bucket, and a single tally would wait on its own last update
+  // each time.
+  template <class T>
+  void Count(const T* values, std::size_t n, std::uint64_t low, int shift, std::size_t buckets) {
+    const std::size_t width = buckets + 1;  // the last cell takes what is below low
+    tallies_.assign(kTallies * width, 0);
+    std::uint32_t* tally = tallies_.data();
+    const auto bucketOf = [&](T value) {
+      const std::uint64_t b = std::bit_cast<std::uint64_t>(value);
+      return b >= low ? static_cast<std::size_t>((b - low) >> shift) : buckets;
+    };
+    std::size_t i = 0;
+    for (; i + kTallies <= n; i += kTallies) {
+      for (std::size_t k = 0; k < kTallies; ++k) ++tally[k * width + bucketOf(values[i + k])];
+    }
+    for (; i < n; ++i) ++tally[bucketOf(values[i])];
+    counts_.resize(buckets);
+    for (std::size_t b = 0; b < buckets; ++b) {
+      std::uint32_t sum = 0;
+      for (std::size_t k = 0; k < kTallies; ++k) sum += tally[k * width + b];
+      counts_[b] = sum;
+    }
+  }
+
+  // The value at a place of positive values in ascending order. A short series' deposits sit in
+  // tight clusters, thousands within a few units in the last place, so a bucket often holds a
+  // tenth of the row: it is narrowed by counts again, each pass a factor 2^11 finer, down to one
+  // bit pattern or a handful of values.
+  double Select(const double* values, std::size_t n, std::size_t place) {
+    bits_.resize(n);
+    for (std::size_t i = 0; i < n; ++i) bits_[i] = std::bit_cast<std::uint64_t>(values[i]);
+    for (;;) {
+      std::uint64_t low = ~std::uint64_t{0}, high = 0;
+      for (std::size_t i = 0; i < n; ++i) {
+        low = std::min(low, bits_[i]);
+        high = std::max(high, bits_[i]);
+      }
+      if (low == high) return std::bit_cast<double>(low);
+      if (n <= 64) {
+        const auto at = bits_.begin() + static_cast<std::ptrdiff_t>(place);
+        std::nth_element(bits_.begin(), at, bits_.begin() + static_cast<std::ptrdiff_t>(n));
+        return std::bit_cast<double>(*at);
+      }
+      const int shift = std::max(0, static_cast<int>(std::bit_width(high - low)) - kBucketBits);
+      Count(bits_.data(), n, low, shift, static_cast<std::size_t>((high - low) >> shift) + 1);
+      std::size_t bucket = 0;
+      while (place >= counts_[bucket]) place -= counts_[bucket++];
+      if (shift == 0) return std::bit_cast<double>(low + bucket);
+      std::size_t kept = 0;
+      for (std::size_t i = 0; i < n; ++i) {
+        const std::uint64_t b = bits_[i];
+        bits_[kept] = b;
+        kept += ((b - low) >> shift) == bucket;
+      }
+      n = kept;
+    }
+  }
+
   static constexpr int kBucketBits = 11;
   std::vector<std::uint32_t> counts_;
-  std::vector<int> slotOf_;
-  std::array<std::vector<double>, 5> gathered_;
+  std::vector<std::uint32_t> tallies_;
+  static constexpr std::uint8_t kSpare = 5;
+  std::vector<std::uint8_t> slotOf_;
+  std::vector<double> pool_;
+  std::vector<std::uint64_t> bits_;
 };
 
-struct SeriesState {
-  double deposit;
-  double peak;
-  double worstDrawdown = 0;
-  int wins = 0;
-  int losses = 0;
-  int run = 0;
-  int longestRun = 0;
-  bool ruined = false;
-  bool alive = true;
+// The generator: xoshiro256++, one per pair of series, so a chunk's draws for one trade are
+// independent lanes the compiler can play side by side. Each lane is seeded by splitmix64 from
+// (seed, lane number); its 64 bits decide two series of the chunk, one per half.
+constexpr std::uint64_t Rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
+
+// 2^52 as bits: or-ed with a 32-bit draw it gives the double 2^52 + draw exactly, so the win test
+// is one comparison of doubles.
+constexpr std::uint64_t kDrawBias = 0x4330000000000000ULL;
+
+struct Step {
+  double winBelow, up, down, deposit, ratio, risk;
 };
+
+// The state of one chunk's series, a field per array so that a trade is a loop over the series
+// with no branch in it. Counts are doubles (exact far beyond 10000) to keep every lane as wide as
+// a deposit; `lowest` is the smallest deposit after any trade, which says whether ruin came.
+struct Chunk {
+  std::uint64_t *s0, *s1, *s2, *s3;
+  double *deposit, *peak, *worst, *lowest, *run, *longest, *wins, *losses;
+};
+
+// By value, unlike std::min and std::max, whose references to an array cell or a local keep the
+// loop from becoming branch-free.
+[[gnu::always_inline]] inline double Lesser(double a, double b) { return b < a ? b : a; }
+[[gnu::always_inline]] inline double Greater(double a, double b) { return a < b ? b : a; }
+
+// On x86-64 the kernel below is built once per instruction set and chosen at start-up; elsewhere
+// the one build serves. A fused multiply-add would round the fixed amount's deposit once where
+// the plain build rounds twice, so fusing stays off here and every copy gives the same figures on
+// every machine.
+#if defined(__x86_64__)
+#define TIRAMON_EACH_X86_LEVEL [[gnu::target_clones("avx512f", "avx2", "default")]]
+#else
+#define TIRAMON_EACH_X86_LEVEL
+#endif
+#pragma GCC push_options
+#pragma GCC optimize("fp-contract=off")
+
+// The next trades' 64 bits of every lane, as two draws each: the lane's own series and its
+// partner half a chunk further on.
+template <int kTrades>
+[[gnu::always_inline]] inline void Draw(std::uint64_t* __restrict s0, std::uint64_t* __restrict s1,
+                                        std::uint64_t* __restrict s2, std::uint64_t* __restrict s3,
+                                        double* __restrict draw) {
+  for (int p = 0; p < kChunkLanes; ++p) {
+    std::uint64_t a = s0[p], b = s1[p], x = s2[p], y = s3[p];
+#pragma GCC unroll 16
+    for (int t = 0; t < kTrades; ++t) {
+      const std::uint64_t bits = Rotl(a + y, 23) + a;
+      const std::uint64_t shifted = b << 17;
+      x ^= a;
+      y ^= b;
+      b ^= x;
+      a ^= y;
+      x ^= shifted;
+      y = Rotl(y, 45);
+      draw[t * kChunkSeries + p] = std::bit_cast<double>(kDrawBias | (bits & 0xFFFFFFFFULL));
+      draw[t * kChunkSeries + p + kChunkLanes] = std::bit_cast<double>(kDrawBias | (bits >> 32));
+    }
+    s0[p] = a;
+    s1[p] = b;
+    s2[p] = x;
+    s3[p] = y;
+  }
+}
+
+// The next trades of every series of a chunk, each series' state held in registers across them;
+// with kStore the deposits after each trade also go to one row each, stride apart. kMayEnd is
+// false when no series can run out, so none needs asking whether it still plays.
+template <bool kPercent, bool kMayEnd, int kTrades, bool kStore>
+[[gnu::always_inline]] inline void Play(const double* __restrict draw, double* __restrict deposit,
+                                        double* __restrict peak, double* __restrict worst,
+                                        double* __restrict lowest, double* __restrict run,
+                                        double* __restrict longest, double* __restrict wins,
+                                        double* __restrict losses, Step step,
+                                        double* __restrict rows, std::size_t stride) {
+  // Copies, so the loop reads no constant from memory a store might have changed.
+  const double winBelow = step.winBelow, up = step.up, down = step.down;
+  const double start = step.deposit, ratio = step.ratio, risk = step.risk;
+  double* out[static_cast<std::size_t>(kTrades)] = {};
+  if constexpr (kStore) {
+    for (int t = 0; t < kTrades; ++t) out[t] = rows + static_cast<std::size_t>(t) * stride;
+  }
+  // Series are independent and the rows never overlap: no cell is touched by two series.
+#pragma GCC ivdep
+  for (int i = 0; i < kChunkSeries; ++i) {
+    double d = deposit[i], top = peak[i], deepest = worst[i], low = lowest[i];
+    double r = run[i], longestRun = longest[i], w = 0, l = 0;
+    if constexpr (!kPercent) {
+      w = wins[i];
+      l = losses[i];
+    }
+#pragma GCC unroll 16
+    for (int t = 0; t < kTrades; ++t) {
+      // Counts move by 0/1 factors rather than by choices, which the compiler will not make
+      // branch-free when a comparison might trap; both are exact on whole numbers.
+      // A series whose deposit ran out has ended (d == 0): nothing of it changes any more.
+      const double u = draw[t * kChunkSeries + i];
+      const double lost = u < winBelow ? 0.0 : 1.0;
+      const double alive = d > 0 ? 1.0 : 0.0;
+      double next;
+      if constexpr (kPercent) {
+        // An ended series stays at zero under any factor.
+        next = Lesser(d * (u < winBelow ? up : down), kDepositCeiling);
+      } else {
+        w += alive * (1 - lost);
+        l += alive * lost;
+        // From the counts rather than summed trade by trade, so no rounding accumulates. A
+        // fixed amount can lose more than is left: the deposit is gone and the series ends.
+        next = start + (w * ratio - l) * risk;
+        next = next > 0 ? next : 0.0;
+      }
+      if constexpr (kMayEnd) {
+        r += alive * ((r + 1) * lost - r);
+      } else {
+        r = (r + 1) * lost;
+      }
+      longestRun = Greater(longestRun, r);
+      top = Greater(top, next);
+      deepest = Greater(deepest, (top - next) / top);
+      low = Lesser(low, next);
+      d = next;
+      if constexpr (kStore) out[t][i] = next;
+    }
+    deposit[i] = d;
+    peak[i] = top;
+    worst[i] = deepest;
+    lowest[i] = low;
+    run[i] = r;
+    longest[i] = longestRun;
+    if constexpr (!kPercent) {
+      wins[i] = w;
+      losses[i] = l;
+    }
+  }
+}
+
+// Trades at a time that each series' state stays in registers for.
+constexpr int kRegisterTrades = 8;
+
+template <bool kPercent, bool kMayEnd, bool kStore, int kTrades>
+[[gnu::always_inline]] inline void PlaySome(const Chunk& c, const Step& step, double* draw,
+                                            double*& rows, std::size_t stride) {
+  Draw<kTrades>(c.s0, c.s1, c.s2, c.s3, draw);
+  Play<kPercent, kMayEnd, kTrades, kStore>(draw, c.deposit, c.peak, c.worst, c.lowest, c.run,
+                                           c.longest, c.wins, c.losses, step, rows, stride);
+  if constexpr (kStore) rows += static_cast<std::size_t>(kTrades) * stride;
+}
+
+// Plays count trades as many at a time as fit: eights, then the rest as a four, a two and a one.
+template <bool kPercent, bool kMayEnd, bool kStore>
+[[gnu::always_inline]] inline void PlayTrades(const Chunk& c, const Step& step, int count,
+                                              double* rows, std::size_t stride) {
+  alignas(64) double draw[kRegisterTrades * kChunkSeries];
+  for (; count >= kRegisterTrades; count -= kRegisterTrades)
+    PlaySome<kPercent, kMayEnd, kStore, kRegisterTrades>(c, step, draw, rows, stride);
+  if (count & 4) PlaySome<kPercent, kMayEnd, kStore, 4>(c, step, draw, rows, stride);
+  if (count & 2) PlaySome<kPercent, kMayEnd, kStore, 2>(c, step, draw, rows, stride);
+  if (count & 1) PlaySome<kPercent, kMayEnd, kStore, 1>(c, step, draw, rows, stride);
+}
+
+// Plays count trades; with rows, the deposits after each go to a row each, stride apart. One
+// copy per instruction set, chosen when the program starts.
+TIRAMON_EACH_X86_LEVEL void PlayPercent(const Chunk& c, const Step& step, int count, double* rows,
+                                        std::size_t stride, bool mayEnd) {
+  if (mayEnd) {
+    if (rows) {
+      PlayTrades<true, true, true>(c, step, count, rows, stride);
+    } else {
+      PlayTrades<true, true, false>(c, step, count, rows, stride);
+    }
+  } else if (rows) {
+    PlayTrades<true, false, true>(c, step, count, rows, stride);
+  } else {
+    PlayTrades<true, false, false>(c, step, count, rows, stride);
+  }
+}
+
+TIRAMON_EACH_X86_LEVEL void PlayFixed(const Chunk& c, const Step& step, int count, double* rows,
+                                      std::size_t stride) {
+  if (rows) {
+    PlayTrades<false, true, true>(c, step, count, rows, stride);
+  } else {
+    PlayTrades<false, true, false>(c, step, count, rows, stride);
+  }
+}
+
+#pragma GCC pop_options
 
 class Analysis {
  public:
@@ -192,22 +451,44 @@ class Analysis {
       : in_(in),
         control_(control),
         chunks_((in.series + kChunkSeries - 1) / kChunkSeries),
-        winBelow_(in.winShare * 0x1p32),
-        up_(1 + in.risk / 100 * in.rewardToRisk),
-        down_(1 - in.risk / 100),
+        step_{std::ceil(in.winShare * 0x1p32) + 0x1p52,
+              1 + in.risk / 100 * in.rewardToRisk,
+              1 - in.risk / 100,
+              in.deposit,
+              in.rewardToRisk,
+              in.risk},
         ruinLevel_(in.deposit * (1 - in.ruinDrawdown)),
-        states_(static_cast<std::size_t>(in.series), SeriesState{in.deposit, in.deposit}),
-        blockTrades_(static_cast<int>(
+        // A percentage of what is left never takes all of it; only a deposit shrunk below the
+        // smallest double by loss after loss, far beyond any rounding, could reach zero.
+        mayEnd_(!in.percentRisk ||
+                !(std::log10(in.deposit) + in.trades * std::log10(1 - in.risk / 100) > -290)),
+        bandTrades_(control.bandAtEveryTrade ? EveryTrade(in.trades) : RiskBandTrades(in.trades)),
+        blockRows_(static_cast<int>(
             std::clamp<std::size_t>(kBlockDeposits / static_cast<std::size_t>(in.series), 1, 256))),
-        // Left uninitialised: every cell is written by the trades before it is read.
-        block_(new double[static_cast<std::size_t>(blockTrades_) *
-                          static_cast<std::size_t>(in.series)]),
-        band_(static_cast<std::size_t>(in.trades) + 1) {
+        // Rows as long as the padded chunks, so a chunk writes its rows whole. Left
+        // uninitialised: every cell is written by the trades before it is read.
+        stride_(static_cast<std::size_t>(chunks_) * kChunkSeries),
+        block_(new double[static_cast<std::size_t>(blockRows_) * stride_]),
+        band_(bandTrades_.size()),
+        ended_(static_cast<std::size_t>(chunks_), 0) {
     int threads = control.threads > 0 ? control.threads
                                       : static_cast<int>(std::thread::hardware_concurrency());
     threads_ = std::clamp(threads, 1, chunks_);
-    generators_.reserve(static_cast<std::size_t>(chunks_));
-    for (int c = 0; c < chunks_; ++c) generators_.emplace_back(ChunkSeed(in.seed, c));
+    const std::size_t lanes = static_cast<std::size_t>(chunks_) * kChunkLanes;
+    for (auto* s : {&s0_, &s1_, &s2_, &s3_}) s->resize(lanes);
+    const std::uint64_t key = Mix(in.seed);
+    for (std::size_t g = 0; g < lanes; ++g) {
+      const std::uint64_t z = Mix(key ^ g);
+      s0_[g] = Mix(z);
+      s1_[g] = Mix(z + 0x9E3779B97F4A7C15ULL);
+      s2_[g] = Mix(z + 2 * 0x9E3779B97F4A7C15ULL);
+      s3_[g] = Mix(z + 3 * 0x9E3779B97F4A7C15ULL);
+    }
+    // The last chunk is padded to full size: its extra series are played and never read.
+    const std::size_t cells = static_cast<std::size_t>(chunks_) * kChunkSeries;
+    for (auto* f : {&deposit_, &peak_}) f->assign(cells, in.deposit);
+    for (auto* f : {&worst_, &run_, &longest_, &wins_, &losses_}) f->assign(cells, 0.0);
+    lowest_.assign(cells, HUGE_VAL);
     selectors_.resize(static_cast<std::size_t>(threads_));
     band_[0].fill(in.deposit);
   }
@@ -218,8 +499,10 @@ class Analysis {
       nextChunk_ = 0;
       nextRow_ = 0;
       if (++phase_ % 2 != 0) return;
-      const int done = std::min(in_.trades, phase_ / 2 * blockTrades_);
-      if (control_.progress) control_.progress->store(static_cast<double>(done) / in_.trades);
+      const std::size_t last =
+          std::min(bandTrades_.size() - 1, static_cast<std::size_t>(phase_ / 2 * blockRows_));
+      if (control_.progress)
+        control_.progress->store(static_cast<double>(bandTrades_[last]) / in_.trades);
       if (control_.cancel && control_.cancel->load()) stop_ = true;
     };
     std::barrier sync(threads_, checkpoint);
@@ -233,19 +516,15 @@ class Analysis {
   RiskResult Summarise() {
     RiskResult result;
     RiskSummary& s = result.summary;
-    const std::size_t n = states_.size();
+    const std::size_t n = static_cast<std::size_t>(in_.series);
     std::vector<double>& finals = result.finalDeposits;
-    std::vector<double> drawdowns;
-    std::vector<int> runs;
-    finals.reserve(n);
-    drawdowns.reserve(n);
-    runs.reserve(n);
+    finals.assign(deposit_.begin(), deposit_.begin() + in_.series);
+    std::vector<double> drawdowns(worst_.begin(), worst_.begin() + in_.series);
+    std::vector<int> runs(n);
     std::size_t ruined = 0;
-    for (const SeriesState& st : states_) {
-      finals.push_back(st.deposit);
-      drawdowns.push_back(st.worstDrawdown);
-      runs.push_back(st.longestRun);
-      ruined += st.ruined;
+    for (std::size_t i = 0; i < n; ++i) {
+      runs[i] = static_cast<int>(longest_[i]);
+      ruined += lowest_[i] <= ruinLevel_;
     }
     std::sort(finals.begin(), finals.end());
     s.ruinProbability = static_cast<double>(ruined) / static_cast<double>(n);
@@ -264,105 +543,98 @@ class Analysis {
     s.expectancyPerTrade =
         in_.winShare * in_.rewardToRisk * riskMoney - (1 - in_.winShare) * riskMoney;
     s.band = std::move(band_);
+    s.bandTrades = std::move(bandTrades_);
     return result;
   }
 
  private:
+  static std::vector<int> EveryTrade(int trades) {
+    std::vector<int> all(static_cast<std::size_t>(trades) + 1);
+    for (std::size_t t = 0; t < all.size(); ++t) all[t] = static_cast<int>(t);
+    return all;
+  }
+
+  // Rows of the band are taken in blocks: the block's drawn trades are played chunk by chunk, the
+  // deposits at each drawn trade go to the block, then the threads share the block's rows.
   template <class Barrier>
   void Work(int k, Barrier& sync) {
-    for (int first = 0; first < in_.trades; first += blockTrades_) {
-      const int count = std::min(blockTrades_, in_.trades - first);
+    const int rows = static_cast<int>(bandTrades_.size()) - 1;  // row 0 is the deposit itself
+    for (int first = 1; first <= rows; first += blockRows_) {
+      const int count = std::min(blockRows_, rows - first + 1);
       // Work is taken, not dealt: on a busy machine the thread that runs does the most.
-      for (int c = nextChunk_++; c < chunks_; c = nextChunk_++) PlayChunk(c, count);
+      for (int c = nextChunk_++; c < chunks_; c = nextChunk_++) PlayChunk(c, first, count);
       sync.arrive_and_wait();
       RowPercentiles& select = selectors_[static_cast<std::size_t>(k)];
-      const std::size_t series = states_.size();
+      const std::size_t series = static_cast<std::size_t>(in_.series);
       for (int b = nextRow_++; b < count; b = nextRow_++) {
-        const double* row = block_.get() + static_cast<std::size_t>(b) * series;
-        band_[static_cast<std::size_t>(first + b + 1)] = select(row, series);
+        const double* row = block_.get() + static_cast<std::size_t>(b) * stride_;
+        band_[static_cast<std::size_t>(first + b)] = select(row, series);
       }
       sync.arrive_and_wait();
       if (stop_) return;
     }
   }
 
-  // Plays count trades of every series of one chunk; the deposits after each trade go to the
-  // block, one row per trade. Each draw of the generator decides two series, one per half.
-  void PlayChunk(int chunk, int count) {
-    if (in_.percentRisk) {
-      PlayChunkIn<true>(chunk, count);
-    } else {
-      PlayChunkIn<false>(chunk, count);
-    }
-  }
-
-  template <bool kPercent>
-  void PlayChunkIn(int chunk, int count) {
-    std::mt19937_64& generator = generators_[static_cast<std::size_t>(chunk)];
-    const std::size_t series = states_.size();
+  // Plays one chunk's series up to each drawn trade of the block and keeps their deposits there.
+  void PlayChunk(int chunk, int first, int count) {
     const std::size_t begin = static_cast<std::size_t>(chunk) * kChunkSeries;
-    const std::size_t end = std::min(series, begin + kChunkSeries);
-    const Step step{winBelow_, up_, down_, in_.deposit, in_.rewardToRisk, in_.risk, ruinLevel_};
-    SeriesState* states = states_.data();
-    for (int b = 0; b < count; ++b) {
-      double* row = block_.get() + static_cast<std::size_t>(b) * series;
-      for (std::size_t i = begin; i < end; i += 2) {
-        // Every series draws on every trade, played or not, so the stream never depends on
-        // which series stopped.
-        const std::uint64_t bits = generator();
-        PlayOne<kPercent>(states[i], static_cast<std::uint32_t>(bits), step);
-        row[i] = states[i].deposit;
-        if (i + 1 < end) {
-          PlayOne<kPercent>(states[i + 1], static_cast<std::uint32_t>(bits >> 32), step);
-          row[i + 1] = states[i + 1].deposit;
-        }
+    const std::size_t lane = static_cast<std::size_t>(chunk) * kChunkLanes;
+    const Chunk c{s0_.data() + lane,       s1_.data() + lane,       s2_.data() + lane,
+                  s3_.data() + lane,       deposit_.data() + begin, peak_.data() + begin,
+                  worst_.data() + begin,   lowest_.data() + begin,  run_.data() + begin,
+                  longest_.data() + begin, wins_.data() + begin,    losses_.data() + begin};
+    double* out = block_.get() + begin;
+    char& ended = ended_[static_cast<std::size_t>(chunk)];
+    const auto play = [&](int trades, double* rows) {
+      if (in_.percentRisk) {
+        PlayPercent(c, step_, trades, rows, stride_, mayEnd_);
+      } else {
+        PlayFixed(c, step_, trades, rows, stride_);
+      }
+    };
+    const auto gap = [&](int b) {
+      const std::size_t row = static_cast<std::size_t>(first + b);
+      return bandTrades_[row] - bandTrades_[row - 1];
+    };
+    for (int b = 0; b < count;) {
+      double* rows = out + static_cast<std::size_t>(b) * stride_;
+      if (ended) {
+        // Series that have all ended keep their zeros; their lanes decide no other series.
+        std::fill_n(rows, kChunkSeries, 0.0);
+        ++b;
+      } else if (const int trades = gap(b); trades > 1) {
+        play(trades, nullptr);
+        std::copy_n(c.deposit, kChunkSeries, rows);
+        ++b;
+      } else {
+        // Rows one trade apart, every trade of a short series, are played in one go.
+        int run = 1;
+        while (b + run < count && gap(b + run) == 1) ++run;
+        play(run, rows);
+        b += run;
       }
     }
-  }
-
-  // The constants of one trade, held apart from the states so the loop keeps them in registers.
-  struct Step {
-    double winBelow, up, down, deposit, ratio, risk, ruinLevel;
-  };
-
-  template <bool kPercent>
-  static void PlayOne(SeriesState& st, std::uint32_t draw, const Step& step) {
-    if (!st.alive) return;
-    const bool win = static_cast<double>(draw) < step.winBelow;
-    st.wins += win;
-    st.losses += !win;
-    if constexpr (kPercent) {
-      st.deposit = std::min(st.deposit * (win ? step.up : step.down), kDepositCeiling);
-    } else {
-      // From the counts rather than summed trade by trade, so no rounding accumulates.
-      st.deposit = step.deposit + (st.wins * step.ratio - st.losses) * step.risk;
-    }
-    st.run = win ? 0 : st.run + 1;
-    st.longestRun = std::max(st.longestRun, st.run);
-    if (st.deposit <= 0) {
-      // A fixed amount can lose more than is left: the deposit is gone and the series ends.
-      st.deposit = 0;
-      st.alive = false;
-    }
-    st.peak = std::max(st.peak, st.deposit);
-    st.worstDrawdown = std::max(st.worstDrawdown, (st.peak - st.deposit) / st.peak);
-    st.ruined = st.ruined || st.deposit <= step.ruinLevel;
+    ended = std::all_of(deposit_.begin() + static_cast<std::ptrdiff_t>(begin),
+                        deposit_.begin() + static_cast<std::ptrdiff_t>(begin + kChunkSeries),
+                        [](double d) { return d == 0; });
   }
 
   const RiskInputs in_;
   const RiskControl control_;
   const int chunks_;
   int threads_ = 1;
-  const double winBelow_;
-  const double up_;
-  const double down_;
+  const Step step_;
   const double ruinLevel_;
-  std::vector<SeriesState> states_;
-  std::vector<std::mt19937_64> generators_;
-  const int blockTrades_;
+  const bool mayEnd_;
+  std::vector<int> bandTrades_;
+  std::vector<std::uint64_t> s0_, s1_, s2_, s3_;
+  std::vector<double> deposit_, peak_, worst_, lowest_, run_, longest_, wins_, losses_;
+  const int blockRows_;
+  const std::size_t stride_;
   std::unique_ptr<double[]> block_;
   std::vector<RowPercentiles> selectors_;
   std::vector<std::array<double, 5>> band_;
+  std::vector<char> ended_;
   std::atomic<int> nextChunk_{0};
   std::atomic<int> nextRow_{0};
   int phase_ = 0;
@@ -383,6 +655,17 @@ std::optional<RiskResult> RunRiskAnalysis(const RiskInputs& in, const RiskContro
 }
 
 RiskSummary AnalyseRisk(const RiskInputs& in) { return RunRiskAnalysis(in, {})->summary; }
+
+std::vector<int> RiskBandTrades(int trades) {
+  const int points = std::min(trades, kRiskBandPoints - 1);
+  std::vector<int> drawn(static_cast<std::size_t>(points) + 1);
+  // Evenly spread and rounded to the nearest trade; with more trades than points no two meet.
+  for (int k = 0; k <= points; ++k) {
+    const long long t = (static_cast<long long>(k) * trades * 2 + points) / (2LL * points);
+    drawn[static_cast<std::size_t>(k)] = static_cast<int>(t);
+  }
+  return drawn;
+}
 
 bool RiskLogScale(double low, double high) { return low > 0 && high / low > 100; }
 

@@ -36,8 +36,16 @@ struct RiskSummary {
   double maxDrawdownMedian, maxDrawdownP95;   // peak-to-trough, share of the peak
   int longestLosingMedian, longestLosingP95;  // longest run of losses in a series
   double expectancyPerTrade;                  // $ per trade at the starting deposit
-  std::vector<std::array<double, 5>> band;    // per trade 0..trades: P05 P25 median P75 P95
+  // P05 P25 median P75 P95 of the deposits after each trade number the fan draws (bandTrades).
+  std::vector<std::array<double, 5>> band;
+  std::vector<int> bandTrades;  // ascending, from 0 to trades: RiskBandTrades(trades)
 };
+
+// Trade numbers at which the fan of deposits is drawn: every trade of a short series, else
+// kRiskBandPoints evenly spread from 0 to the last trade. More points than a chart is wide would
+// only cost a percentile pass each.
+inline constexpr int kRiskBandPoints = 501;
+std::vector<int> RiskBandTrades(int trades);
 
 // Refuses bad inputs with a Russian message (std::invalid_argument) before any work starts.
 RiskSummary AnalyseRisk(const RiskInputs& in);
@@ -61,6 +69,9 @@ struct RiskControl {
   int threads = 0;  // 0: one per core
   const std::atomic<bool>* cancel = nullptr;
   std::atomic<double>* progress = nullptr;  // 0..1
+  // The band at every trade number instead of the drawn ones: the slow reference a check of the
+  // drawn band compares with.
+  bool bandAtEveryTrade = false;
 };
 
 struct RiskResult {
@@ -122,8 +133,9 @@ DepositHistogram HistogramOfDeposits(const std::vector<double>& sortedDeposits, 
 // What the two pictures of the tab show after a run; `revision` grows with every new run, so the
 // view redraws only when there is something new.
 struct RiskPictures {
-  std::vector<std::array<double, 5>> band;  // the summary's band, trade 0..trades
-  double ruinLevel = 0;                     // deposit at which a series counts as ruined, $
+  std::vector<std::array<double, 5>> band;  // the summary's band at bandTrades
+  std::vector<int> bandTrades;
+  double ruinLevel = 0;  // deposit at which a series counts as ruined, $
   DepositHistogram histogram;
   int series = 0;
   int revision = 0;

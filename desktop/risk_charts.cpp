@@ -128,20 +128,23 @@ void DrawEmpty(QWidget* widget, const QString& title) {
 
 FanChart::FanChart(QWidget* parent) : QWidget(parent) { setObjectName("RiskFanChart"); }
 
-void FanChart::SetBand(std::vector<std::array<double, 5>> band, double ruinLevel) {
+void FanChart::SetBand(std::vector<std::array<double, 5>> band, std::vector<int> trades,
+                       double ruinLevel) {
   band_ = std::move(band);
+  trades_ = std::move(trades);
   ruinLevel_ = ruinLevel;
   update();
 }
 
 void FanChart::Clear() {
   band_.clear();
+  trades_.clear();
   update();
 }
 
 void FanChart::paintEvent(QPaintEvent*) {
   const QString title = Q(chart_words::kFanTitle);
-  if (band_.empty()) return DrawEmpty(this, title);
+  if (band_.empty() || trades_.size() != band_.size()) return DrawEmpty(this, title);
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
   p.fillRect(rect(), Qt::white);
@@ -159,11 +162,11 @@ void FanChart::paintEvent(QPaintEvent*) {
     high = std::max(high, ruinLevel_);
   }
   const Axis y = MakeAxis(low, high);
-  const Axis x{0, static_cast<double>(band_.size() - 1), false};
+  const Axis x{0, static_cast<double>(trades_.back()), false};
   DrawFrame(p, plot, x, y, Q(chart_words::kTradeAxis), Q(chart_words::DepositAxis(y.log)), true);
 
   const auto point = [&](std::size_t t, int k) {
-    return QPointF(x.Map(static_cast<double>(t), plot.left(), plot.right()),
+    return QPointF(x.Map(static_cast<double>(trades_[t]), plot.left(), plot.right()),
                    y.Map(band_[t][static_cast<std::size_t>(k)], plot.bottom(), plot.top()));
   };
   const auto area = [&](int lowIndex, int highIndex) {

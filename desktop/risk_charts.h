@@ -13,7 +13,8 @@ namespace tiramon::desktop {
 class FanChart : public QWidget {
  public:
   explicit FanChart(QWidget* parent = nullptr);
-  void SetBand(std::vector<std::array<double, 5>> band, double ruinLevel);
+  // One band row per trade number in trades, ascending from 0.
+  void SetBand(std::vector<std::array<double, 5>> band, std::vector<int> trades, double ruinLevel);
   void Clear();
 
  protected:
@@ -21,6 +22,7 @@ class FanChart : public QWidget {
 
  private:
   std::vector<std::array<double, 5>> band_;
+  std::vector<int> trades_;
   double ruinLevel_ = 0;
 };
 

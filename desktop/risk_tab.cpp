@@ -38,7 +38,7 @@ void MainWindow::BuildRiskTab(QWidget* page) {
     const RiskPictures& pictures = m.RiskCharts;
     if (pictures.revision == *shownRevision) return;
     *shownRevision = pictures.revision;
-    fan->SetBand(pictures.band, pictures.ruinLevel);
+    fan->SetBand(pictures.band, pictures.bandTrades, pictures.ruinLevel);
     histogram->SetHistogram(pictures.histogram, pictures.series);
   });
 

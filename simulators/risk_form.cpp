@@ -153,6 +153,7 @@ void ShowRiskResult(TForm1& form, const RiskResult& result, const RiskInputs& in
                             " сделок, разорение: депозит ≤ " + ShortNumberText(ruinLevel, 6) + " $";
   RiskPictures& pictures = form.RiskCharts;
   pictures.band = s.band;
+  pictures.bandTrades = s.bandTrades;
   pictures.ruinLevel = ruinLevel;
   pictures.histogram = HistogramOfDeposits(result.finalDeposits, kRiskHistogramBins);
   pictures.series = in.series;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <map>
@@ -276,6 +277,26 @@ TEST(RiskAnalysis, CertainOutcomesGiveExactFigures) {
   }
 }
 
+// A percentage of the deposit never takes all of it, but loss after loss can shrink it below the
+// smallest double: then the series has ended, and its losing run stops with it.
+TEST(RiskAnalysis, ACompoundedDepositThatUnderflowsEndsItsSeries) {
+  RiskInputs in;
+  in.risk = 99;
+  in.winShare = 0;
+  in.trades = 400;
+  in.series = 700;  // a chunk and a part
+  const double down = 1 - in.risk / 100;
+  int lossesToZero = 0;
+  for (double d = in.deposit; d > 0; d *= down) ++lossesToZero;
+  ASSERT_LT(lossesToZero, in.trades);
+  const RiskSummary s = AnalyseRisk(in);
+  EXPECT_EQ(s.longestLosingMedian, lossesToZero);
+  EXPECT_EQ(s.longestLosingP95, lossesToZero);
+  EXPECT_EQ(s.finalP95, 0);
+  EXPECT_EQ(s.maxDrawdownMedian, 1);
+  EXPECT_EQ(s.ruinProbability, 1);
+}
+
 void ExpectSameSummary(const RiskSummary& a, const RiskSummary& b) {
   EXPECT_EQ(a.ruinProbability, b.ruinProbability);
   EXPECT_EQ(a.finalP05, b.finalP05);
@@ -302,6 +323,96 @@ TEST(RiskAnalysis, SameSeedGivesTheSameSummaryOnAnyNumberOfThreads) {
   }
   in.seed = 2;
   EXPECT_NE(AnalyseRisk(in).band, once.band);
+}
+
+TEST(RiskAnalysis, TheFanIsDrawnAtEveryTradeOfAShortSeriesElseAtEvenlySpreadOnes) {
+  struct Row {
+    int trades;
+    std::size_t points;
+    std::vector<int> first;  // the first trade numbers drawn
+  };
+  const Row rows[] = {
+      {1, 2, {0, 1}},
+      {500, 501, {0, 1, 2, 3}},
+      {501, 501, {0, 1, 2, 3}},  // 1.002 apart, rounded to the nearest trade
+      {1000, 501, {0, 2, 4, 6}},
+      {10000, 501, {0, 20, 40, 60}},
+      {2999, 501, {0, 6, 12, 18, 24, 30}},  // 5.998 apart: 5.998 → 6, 11.996 → 12
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.trades);
+    const std::vector<int> drawn = RiskBandTrades(row.trades);
+    ASSERT_EQ(drawn.size(), row.points);
+    EXPECT_EQ(std::vector<int>(drawn.begin(), drawn.begin() + row.first.size()), row.first);
+    EXPECT_EQ(drawn.back(), row.trades);
+    for (std::size_t k = 1; k < drawn.size(); ++k) ASSERT_LT(drawn[k - 1], drawn[k]) << k;
+  }
+}
+
+// The band at the drawn trades is the band a computation at every trade has there, in both risk
+// modes, with series that fill no whole chunk and fixed-amount series that end on the way.
+TEST(RiskAnalysis, TheDrawnBandIsTheFullBandAtItsTrades) {
+  for (const bool percent : {true, false}) {
+    SCOPED_TRACE(percent);
+    RiskInputs in;
+    in.percentRisk = percent;
+    in.risk = percent ? 5 : 30;
+    in.rewardToRisk = 1.5;
+    in.winShare = 0.4;
+    in.trades = 1234;
+    in.series = 1500;
+    in.seed = 11;
+    const std::optional<RiskResult> drawn = RunRiskAnalysis(in, {.threads = 2});
+    const std::optional<RiskResult> full =
+        RunRiskAnalysis(in, {.threads = 3, .bandAtEveryTrade = true});
+    ASSERT_TRUE(drawn && full);
+    const RiskSummary& d = drawn->summary;
+    const RiskSummary& f = full->summary;
+    ASSERT_EQ(d.bandTrades, RiskBandTrades(in.trades));
+    ASSERT_EQ(f.band.size(), static_cast<std::size_t>(in.trades) + 1);
+    ASSERT_EQ(d.band.size(), d.bandTrades.size());
+    for (std::size_t k = 0; k < d.band.size(); ++k)
+      ASSERT_EQ(d.band[k], f.band[static_cast<std::size_t>(d.bandTrades[k])]) << d.bandTrades[k];
+    RiskSummary figuresOnly = f;  // every figure but the band's rows
+    figuresOnly.band = d.band;
+    ExpectSameSummary(d, figuresOnly);
+    EXPECT_EQ(drawn->finalDeposits, full->finalDeposits);
+    if (!percent) {
+      EXPECT_EQ(d.finalP05, 0);  // some series ran out before the end
+    }
+  }
+}
+
+// A series draws the same whatever its length, so a shorter run's final deposits are the longer
+// run's deposits after that many trades: each band row must be their nearest-rank percentiles as
+// a full sort gives them. Early trades leave the deposits in clusters a few units in the last
+// place wide, thousands of series to a cluster, where a selection by buckets is easiest to get
+// wrong; the shorter runs also split their trades into other blocks than the long one.
+TEST(RiskAnalysis, EveryBandRowIsTheFullSortOfThatTradesDeposits) {
+  for (const bool percent : {true, false}) {
+    SCOPED_TRACE(percent);
+    RiskInputs in;
+    in.percentRisk = percent;
+    in.risk = percent ? 7 : 25;
+    in.rewardToRisk = 1.7;
+    in.winShare = 0.42;
+    in.trades = 61;
+    in.series = 3000;
+    in.seed = 5;
+    const RiskSummary whole = AnalyseRisk(in);
+    for (const int t : {1, 2, 3, 7, 12, 33, 61}) {
+      SCOPED_TRACE(t);
+      in.trades = t;
+      const std::optional<RiskResult> shorter = RunRiskAnalysis(in, {.threads = 1});
+      ASSERT_TRUE(shorter);
+      const std::vector<double>& sorted = shorter->finalDeposits;
+      ASSERT_TRUE(std::is_sorted(sorted.begin(), sorted.end()));
+      const std::array<double, 5> expected = {NearestRank(sorted, 5), NearestRank(sorted, 25),
+                                              NearestRank(sorted, 50), NearestRank(sorted, 75),
+                                              NearestRank(sorted, 95)};
+      EXPECT_EQ(whole.band[static_cast<std::size_t>(t)], expected);
+    }
+  }
 }
 
 TEST(RiskAnalysis, BadInputsAreRefusedBeforeAnyWork) {
