@@ -276,6 +276,8 @@ TEST(RiskForm, DefaultsAndATypedCommaGiveTheirFigures) {
   EXPECT_TRUE(figures[0].ends_with(" %")) << figures[0];
   // The pictures: one band row per trade from 0, starting at the deposit, the ruin level dashed.
   ASSERT_EQ(form.RiskCharts.band.size(), 101u);
+  // The fan places each row at its trade number; without them it draws nothing.
+  EXPECT_EQ(form.RiskCharts.bandTrades, RiskBandTrades(100));
   EXPECT_EQ(form.RiskCharts.band[0][2], 100);
   EXPECT_EQ(form.RiskCharts.ruinLevel, 50);
   EXPECT_EQ(form.RiskCharts.series, 10000);
