@@ -11,12 +11,14 @@
 
 #include <algorithm>
 #include <barrier>
-#include <bit>
 #include <cmath>
 #include <memory>
 #include <random>
 #include <stdexcept>
 #include <thread>
+
+#include "app/risk_lanes.h"
+#include "app/risk_percentiles.h"
 
 namespace tiramon {
 namespace {
@@ -31,7 +33,6 @@ constexpr std::size_t kBlockDeposits = std::size_t{1} << 19;
 constexpr double kDepositCeiling = 1e300;
 constexpr double kLargestAmount = 1e15;
 constexpr double kLargestRatio = 1e6;
-constexpr std::array<int, 5> kBandPercents = {5, 25, 50, 75, 95};
 
 void Refuse(const char* message) { throw std::invalid_argument(message); }
 
@@ -58,212 +59,9 @@ void ValidateRiskInputs(const RiskInputs& in) {
 
 namespace {
 
-std::uint64_t Mix(std::uint64_t z) {
-  z += 0x9E3779B97F4A7C15ULL;
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-  return z ^ (z >> 31);
-}
-
-// Zero-based index of the nearest-rank percentile among count values.
-std::size_t RankIndex(std::size_t count, int percent) {
-  return (static_cast<std::size_t>(percent) * count + 99) / 100 - 1;
-}
-
-// Puts the values at the given ascending, distinct indices where a full sort would, touching
-// only what each selection needs.
-template <class T>
-void SelectIndices(T* base, std::size_t lo, std::size_t hi, const std::size_t* index, int n) {
-  if (n == 0) return;
-  const int middle = n / 2;
-  std::nth_element(base + lo, base + index[middle], base + hi);
-  SelectIndices(base, lo, index[middle], index, middle);
-  SelectIndices(base, index[middle] + 1, hi, index + middle + 1, n - middle - 1);
-}
-
-// The five band percentiles of values, which are reordered.
-template <class T>
-std::array<T, 5> BandPercentiles(std::vector<T>& values) {
-  std::array<std::size_t, 5> index{};
-  std::size_t distinct = 0;
-  for (int percent : kBandPercents) {
-    const std::size_t i = RankIndex(values.size(), percent);
-    if (distinct == 0 || index[distinct - 1] != i) index[distinct++] = i;
-  }
-  SelectIndices(values.data(), 0, values.size(), index.data(), static_cast<int>(distinct));
-  std::array<T, 5> result{};
-  for (std::size_t k = 0; k < result.size(); ++k)
-    result[k] = values[RankIndex(values.size(), kBandPercents[k])];
-  return result;
-}
-
-// The five band percentiles of one trade's deposits, exact and in about three passes. The bits
-// of non-negative doubles sort as the values do, so a count over their upper bits narrows each
-// rank to one bucket and only that bucket's few values need ordering. A general selection on
-// every trade cost more than the trades themselves.
-class RowPercentiles {
- public:
-  std::array<double, 5> operator()(const double* row, std::size_t n) {
-    // Series that lost everything sit at zero, far below the rest in bits; they are counted
-    // apart so the buckets span only the positive deposits.
-    std::size_t zeros = 0;
-    std::uint64_t low = ~std::uint64_t{0};
-    std::uint64_t high = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-      const std::uint64_t b = std::bit_cast<std::uint64_t>(row[i]);
-      zeros += b == 0;
-      if (b != 0) low = std::min(low, b);
-      high = std::max(high, b);
-    }
-    std::array<double, 5> result{};
-    std::array<std::size_t, 5> rank{};
-    for (std::size_t k = 0; k < 5; ++k) rank[k] = RankIndex(n, kBandPercents[k]);
-    if (zeros == n || low == high) {
-      for (std::size_t k = 0; k < 5; ++k)
-        result[k] = rank[k] < zeros ? 0 : std::bit_cast<double>(high);
-      return result;
-    }
-    const int shift = std::max(0, static_cast<int>(std::bit_width(high - low)) - kBucketBits);
-    const std::size_t buckets = static_cast<std::size_t>((high - low) >> shift) + 1;
-    Count(row, n, low, shift, buckets);
-
-    // The bucket of each rank among the positive deposits and the rank's place inside it.
-    std::array<std::size_t, 5> bucket{}, place{};
-    std::size_t k = 0;
-    while (k < 5 && rank[k] < zeros) result[k++] = 0;
-    const std::size_t firstPositive = k;
-    std::size_t below = zeros;
-    for (std::size_t b = 0; b < buckets && k < 5; ++b) {
-      while (k < 5 && rank[k] < below + counts_[b]) {
-        bucket[k] = b;
-        place[k] = rank[k] - below;
-        ++k;
-      }
-      below += counts_[b];
-    }
-    // Each bucket that holds a rank gets a stretch of the pool, sized by its count; every other
-    // value, zeros included (they fall past the last bucket), is written to one spare cell that
-    // never advances. No branch per value: which bucket a deposit lands in is a coin toss.
-    slotOf_.assign(buckets + 1, kSpare);
-    // Four writers, one per value in four as the tallies counted them, each with its own part of
-    // every stretch and its own spare cell, so no write waits on the one before.
-    const std::size_t width = buckets + 1;
-    std::array<std::size_t, kSpare + 1> start{};
-    std::array<std::array<std::size_t, kSpare + 1>, kTallies> cursor{};
-    std::size_t pooled = 0;
-    for (std::size_t j = firstPositive; j < 5; ++j) {
-      std::uint8_t& slot = slotOf_[bucket[j]];
-      if (slot != kSpare) continue;
-      slot = static_cast<std::uint8_t>(j);
-      start[j] = pooled;
-      for (std::size_t w = 0; w < kTallies; ++w) {
-        cursor[w][j] = pooled;
-        pooled += tallies_[w * width + bucket[j]];
-      }
-    }
-    for (std::size_t w = 0; w < kTallies; ++w) cursor[w][kSpare] = pooled + w;
-    pool_.resize(pooled + kTallies);
-    double* pool = pool_.data();
-    const std::uint8_t* slotOf = slotOf_.data();
-    const auto put = [&](std::size_t w, double value) {
-      const std::uint64_t b = std::bit_cast<std::uint64_t>(value);
-      const std::size_t at = b >= low ? static_cast<std::size_t>((b - low) >> shift) : buckets;
-      const std::uint8_t slot = slotOf[at];
-      pool[cursor[w][slot]] = value;
-      cursor[w][slot] += slot != kSpare;
-    };
-    std::size_t i = 0;
-    for (; i + kTallies <= n; i += kTallies) {
-      for (std::size_t w = 0; w < kTallies; ++w) put(w, row[i + w]);
-    }
-    for (; i < n; ++i) put(0, row[i]);
-    for (std::size_t j = firstPositive; j < 5; ++j) {
-      const std::size_t slot = slotOf_[bucket[j]];
-      result[j] = Select(pool + start[slot], counts_[bucket[j]], place[j]);
-    }
-    return result;
-  }
-
- private:
-  static constexpr std::size_t kTallies = 4;
-
-  // counts_[k]: how many of the values' bits at or above low fall into bucket k of 2^shift
-  // patterns each (zeros fall below). Four tallies, one per value in four, then summed: a cluster
-  // sends value after value to one bucket, and a single tally would wait on its own last update
-  // each time.
-  template <class T>
-  void Count(const T* values, std::size_t n, std::uint64_t low, int shift, std::size_t buckets) {
-    const std::size_t width = buckets + 1;  // the last cell takes what is below low
-    tallies_.assign(kTallies * width, 0);
-    std::uint32_t* tally = tallies_.data();
-    const auto bucketOf = [&](T value) {
-      const std::uint64_t b = std::bit_cast<std::uint64_t>(value);
-      return b >= low ? static_cast<std::size_t>((b - low) >> shift) : buckets;
-    };
-    std::size_t i = 0;
-    for (; i + kTallies <= n; i += kTallies) {
-      for (std::size_t k = 0; k < kTallies; ++k) ++tally[k * width + bucketOf(values[i + k])];
-    }
-    for (; i < n; ++i) ++tally[bucketOf(values[i])];
-    counts_.resize(buckets);
-    for (std::size_t b = 0; b < buckets; ++b) {
-      std::uint32_t sum = 0;
-      for (std::size_t k = 0; k < kTallies; ++k) sum += tally[k * width + b];
-      counts_[b] = sum;
-    }
-  }
-
-  // The value at a place of positive values in ascending order. A short series' deposits sit in
-  // tight clusters, thousands within a few units in the last place, so a bucket often holds a
-  // tenth of the row: it is narrowed by counts again, each pass a factor 2^11 finer, down to one
-  // bit pattern or a handful of values.
-  double Select(const double* values, std::size_t n, std::size_t place) {
-    bits_.resize(n);
-    for (std::size_t i = 0; i < n; ++i) bits_[i] = std::bit_cast<std::uint64_t>(values[i]);
-    for (;;) {
-      std::uint64_t low = ~std::uint64_t{0}, high = 0;
-      for (std::size_t i = 0; i < n; ++i) {
-        low = std::min(low, bits_[i]);
-        high = std::max(high, bits_[i]);
-      }
-      if (low == high) return std::bit_cast<double>(low);
-      if (n <= 64) {
-        const auto at = bits_.begin() + static_cast<std::ptrdiff_t>(place);
-        std::nth_element(bits_.begin(), at, bits_.begin() + static_cast<std::ptrdiff_t>(n));
-        return std::bit_cast<double>(*at);
-      }
-      const int shift = std::max(0, static_cast<int>(std::bit_width(high - low)) - kBucketBits);
-      Count(bits_.data(), n, low, shift, static_cast<std::size_t>((high - low) >> shift) + 1);
-      std::size_t bucket = 0;
-      while (place >= counts_[bucket]) place -= counts_[bucket++];
-      if (shift == 0) return std::bit_cast<double>(low + bucket);
-      std::size_t kept = 0;
-      for (std::size_t i = 0; i < n; ++i) {
-        const std::uint64_t b = bits_[i];
-        bits_[kept] = b;
-        kept += ((b - low) >> shift) == bucket;
-      }
-      n = kept;
-    }
-  }
-
-  static constexpr int kBucketBits = 11;
-  std::vector<std::uint32_t> counts_;
-  std::vector<std::uint32_t> tallies_;
-  static constexpr std::uint8_t kSpare = 5;
-  std::vector<std::uint8_t> slotOf_;
-  std::vector<double> pool_;
-  std::vector<std::uint64_t> bits_;
-};
-
 // The generator: xoshiro256++, one per pair of series, so a chunk's draws for one trade are
 // independent lanes the compiler can play side by side. Each lane is seeded by splitmix64 from
 // (seed, lane number); its 64 bits decide two series of the chunk, one per half.
-constexpr std::uint64_t Rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
-
-// 2^52 as bits: or-ed with a 32-bit draw it gives the double 2^52 + draw exactly, so the win test
-// is one comparison of doubles.
-constexpr std::uint64_t kDrawBias = 0x4330000000000000ULL;
 
 struct Step {
   double winBelow, up, down, deposit, ratio, risk;
@@ -282,15 +80,9 @@ struct Chunk {
 [[gnu::always_inline]] inline double Lesser(double a, double b) { return b < a ? b : a; }
 [[gnu::always_inline]] inline double Greater(double a, double b) { return a < b ? b : a; }
 
-// On x86-64 the kernel below is built once per instruction set and chosen at start-up; elsewhere
-// the one build serves. A fused multiply-add would round the fixed amount's deposit once where
-// the plain build rounds twice, so fusing stays off here and every copy gives the same figures on
-// every machine.
-#if defined(__x86_64__)
-#define TIRAMON_EACH_X86_LEVEL [[gnu::target_clones("avx512f", "avx2", "default")]]
-#else
-#define TIRAMON_EACH_X86_LEVEL
-#endif
+// The kernel below is built once per instruction set (TIRAMON_EACH_X86_LEVEL). A fused
+// multiply-add would round the fixed amount's deposit once where the plain build rounds twice, so
+// fusing stays off here and every copy gives the same figures on every machine.
 #pragma GCC push_options
 #pragma GCC optimize("fp-contract=off")
 
@@ -304,16 +96,9 @@ template <int kTrades>
     std::uint64_t a = s0[p], b = s1[p], x = s2[p], y = s3[p];
 #pragma GCC unroll 16
     for (int t = 0; t < kTrades; ++t) {
-      const std::uint64_t bits = Rotl(a + y, 23) + a;
-      const std::uint64_t shifted = b << 17;
-      x ^= a;
-      y ^= b;
-      b ^= x;
-      a ^= y;
-      x ^= shifted;
-      y = Rotl(y, 45);
-      draw[t * kChunkSeries + p] = std::bit_cast<double>(kDrawBias | (bits & 0xFFFFFFFFULL));
-      draw[t * kChunkSeries + p + kChunkLanes] = std::bit_cast<double>(kDrawBias | (bits >> 32));
+      const std::uint64_t bits = XoshiroNext(a, b, x, y);
+      draw[t * kChunkSeries + p] = BiasedDraw(bits & 0xFFFFFFFFULL);
+      draw[t * kChunkSeries + p + kChunkLanes] = BiasedDraw(bits >> 32);
     }
     s0[p] = a;
     s1[p] = b;
@@ -476,13 +261,13 @@ class Analysis {
     threads_ = std::clamp(threads, 1, chunks_);
     const std::size_t lanes = static_cast<std::size_t>(chunks_) * kChunkLanes;
     for (auto* s : {&s0_, &s1_, &s2_, &s3_}) s->resize(lanes);
-    const std::uint64_t key = Mix(in.seed);
+    const std::uint64_t key = SplitMix(in.seed);
     for (std::size_t g = 0; g < lanes; ++g) {
-      const std::uint64_t z = Mix(key ^ g);
-      s0_[g] = Mix(z);
-      s1_[g] = Mix(z + 0x9E3779B97F4A7C15ULL);
-      s2_[g] = Mix(z + 2 * 0x9E3779B97F4A7C15ULL);
-      s3_[g] = Mix(z + 3 * 0x9E3779B97F4A7C15ULL);
+      const std::uint64_t z = SplitMix(key ^ g);
+      s0_[g] = SplitMix(z);
+      s1_[g] = SplitMix(z + 0x9E3779B97F4A7C15ULL);
+      s2_[g] = SplitMix(z + 2 * 0x9E3779B97F4A7C15ULL);
+      s3_[g] = SplitMix(z + 3 * 0x9E3779B97F4A7C15ULL);
     }
     // The last chunk is padded to full size: its extra series are played and never read.
     const std::size_t cells = static_cast<std::size_t>(chunks_) * kChunkSeries;

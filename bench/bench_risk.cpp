@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <bit>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -19,6 +18,7 @@
 #include <vector>
 
 #include "app/risk_analysis.h"
+#include "app/risk_lanes.h"
 
 namespace tiramon {
 namespace {
@@ -41,16 +41,6 @@ double ProcessCpuSeconds() {
 constexpr int kFloorChunk = 512;
 constexpr int kFloorLanes = kFloorChunk / 2;
 
-// On x86-64 the kernel is built for each instruction set and chosen at start-up; elsewhere the
-// one build serves.
-#if defined(__x86_64__)
-#define TIRAMON_EACH_X86_LEVEL [[gnu::target_clones("avx512f", "avx2", "default")]]
-#else
-#define TIRAMON_EACH_X86_LEVEL
-#endif
-
-constexpr std::uint64_t Rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
-
 struct FloorChunk {
   std::uint64_t s0[kFloorLanes], s1[kFloorLanes], s2[kFloorLanes], s3[kFloorLanes];
   double deposit[kFloorChunk], peak[kFloorChunk];
@@ -60,20 +50,13 @@ TIRAMON_EACH_X86_LEVEL void FloorTrade(FloorChunk& c, double winBelow, double up
   alignas(64) double draw[kFloorChunk];
   for (int p = 0; p < kFloorLanes; ++p) {
     std::uint64_t a = c.s0[p], b = c.s1[p], x = c.s2[p], y = c.s3[p];
-    const std::uint64_t bits = Rotl(a + y, 23) + a;
-    const std::uint64_t t = b << 17;
-    x ^= a;
-    y ^= b;
-    b ^= x;
-    a ^= y;
-    x ^= t;
-    y = Rotl(y, 45);
+    const std::uint64_t bits = XoshiroNext(a, b, x, y);
     c.s0[p] = a;
     c.s1[p] = b;
     c.s2[p] = x;
     c.s3[p] = y;
-    draw[p] = std::bit_cast<double>(0x4330000000000000ULL | (bits & 0xFFFFFFFFULL));
-    draw[p + kFloorLanes] = std::bit_cast<double>(0x4330000000000000ULL | (bits >> 32));
+    draw[p] = BiasedDraw(bits & 0xFFFFFFFFULL);
+    draw[p + kFloorLanes] = BiasedDraw(bits >> 32);
   }
   for (int i = 0; i < kFloorChunk; ++i) {
     const double next = c.deposit[i] * (draw[i] < winBelow ? up : down);
