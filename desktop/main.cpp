@@ -11,6 +11,7 @@
 #include "desktop/main_window.h"
 #include "desktop/settings.h"
 #include "desktop/single_instance.h"
+#include "desktop/window_style.h"
 #include "support/numtext.h"
 
 int main(int argc, char* argv[]) {
@@ -26,6 +27,7 @@ int main(int argc, char* argv[]) {
   // copy's window forward instead of opening a second one.
   tiramon::desktop::SingleInstance instance;
   if (instance.handedOver()) return 0;
+  tiramon::desktop::InstallWindowStyle();
 
   // Number texts start with the user's separators, as the first show expects to replace them.
   std::setlocale(LC_NUMERIC, "");

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <string>
 
 #include "desktop/artwork.h"
 #include "desktop/layout.h"
@@ -55,13 +56,19 @@ void MainWindow::BuildStatusBar(QVBoxLayout* layout) {
   panel1->setObjectName("StatusBar1Panel1");
   panel1->setFixedWidth(model_->StatusBar1.panels[1].width);
   status->addWidget(panel1);
-  renderers_.push_back([this, panel1] {
+  renderers_.push_back([this, panel1, elidedFrom = std::string(), elidedWidth = -1]() mutable {
     const TStatusPanel& panel = model_->StatusBar1.panels[1];
     // A text longer than the bar (a note about the settings file after the prices' origin)
-    // ends in "…" rather than being cut mid-word; the tooltip has all of it.
-    const QString text = panel1->fontMetrics().elidedText(Q(panel.text), Qt::ElideRight,
-                                                          panel1->contentsRect().width());
-    if (panel1->text() != text) panel1->setText(text);
+    // ends in "…" rather than being cut mid-word; the tooltip has all of it. Shaping the text
+    // to shorten it costs more than the rest of a keystroke's render, so it is done again only
+    // when the text or the panel's width has changed.
+    const int width = panel1->contentsRect().width();
+    if (panel.text != elidedFrom || width != elidedWidth) {
+      const QString text = panel1->fontMetrics().elidedText(Q(panel.text), Qt::ElideRight, width);
+      if (panel1->text() != text) panel1->setText(text);
+      elidedFrom = panel.text;
+      elidedWidth = width;
+    }
     const QString hint = Q(panel.hint.empty() ? panel.text : panel.hint);
     if (panel1->toolTip() != hint) panel1->setToolTip(hint);
     if (panel1->palette().color(QPalette::WindowText) != ToQColor(panel.fontColor)) {

@@ -14,6 +14,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -29,6 +31,7 @@
 
 #include "desktop/error_box.h"
 #include "desktop/main_window.h"
+#include "desktop/window_style.h"
 #include "support/numtext.h"
 #include "tools/quote_feed/quote_book.h"
 
@@ -134,6 +137,25 @@ void Print(const char* name, const std::vector<double>& ours, const std::vector<
               Median(peer), Median(peer) > 0 ? Median(ours) / Median(peer) : 0.0, ours.size());
 }
 
+// Keys into a line edit alone in a window, drawn in `style` (the application's when null).
+std::vector<double> TimeBareKeys(QStyle* style, int keys) {
+  QWidget bare;
+  bare.resize(300, 80);
+  auto* edit = new QLineEdit(&bare);
+  if (style) {
+    bare.setStyle(style);
+    edit->setStyle(style);
+  }
+  edit->setGeometry(10, 10, 200, 24);
+  edit->setText("100");
+  bare.show();
+  bare.activateWindow();
+  if (!QTest::qWaitForWindowExposed(&bare) || !QTest::qWaitForWindowActive(&bare)) {
+    std::fprintf(stderr, "gui_bench: the bare window did not become active\n");
+  }
+  return TimeKeys(edit, edit, keys);
+}
+
 int Run(int keys, int pages) {
   SetErrorBoxHook([](const std::string& text) {
     std::fprintf(stderr, "gui_bench: error box: %s\n", text.c_str());
@@ -169,21 +191,13 @@ int Run(int keys, int pages) {
     }
     largePages = TimePages(table, pages);
   }
-  std::vector<double> bareKeys;
-  {
-    QWidget bare;
-    bare.resize(300, 80);
-    auto* edit = new QLineEdit(&bare);
-    edit->setGeometry(10, 10, 200, 24);
-    edit->setText("100");
-    bare.show();
-    bare.activateWindow();
-    if (!QTest::qWaitForWindowExposed(&bare) || !QTest::qWaitForWindowActive(&bare)) {
-      std::fprintf(stderr, "gui_bench: the bare window did not become active\n");
-    }
-    bareKeys = TimeKeys(edit, edit, keys);
-  }
+  // The peer is Qt's own line edit in Qt's own style; the same box in the program's style is
+  // timed too, so that what the style saves every box is visible beside what the window does.
+  std::unique_ptr<QStyle> qtStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  const std::vector<double> bareKeys = TimeBareKeys(qtStyle.get(), keys);
+  const std::vector<double> bareOurStyle = TimeBareKeys(nullptr, keys);
   Print("keystroke_to_repaint", keyTimes, bareKeys);
+  Print("keystroke_bare_in_program_style", bareOurStyle, bareKeys);
   Print("scroll_page_320000_rows", largePages, usualPages);
   return 0;
 }
@@ -195,6 +209,7 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
+  tiramon::desktop::InstallWindowStyle();
   std::setlocale(LC_NUMERIC, "C");
   tiramon::DecimalMark = '.';
   int keys = 100;

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string>
 
+#include "desktop/window_style.h"
+
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   std::string config;
@@ -29,6 +31,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (!config.empty()) std::remove(config.c_str());
   QApplication::setQuitOnLastWindowClosed(false);
+  // The window is tested in the style the program draws it in.
+  tiramon::desktop::InstallWindowStyle();
   // Qt adopts the user's locale; number texts must not depend on it.
   std::setlocale(LC_NUMERIC, "C");
   ::testing::InitGoogleTest(&argc, argv);
