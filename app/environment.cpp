@@ -23,4 +23,8 @@ Environment WithDefaults(const Environment& environment) {
   return filled;
 }
 
+std::chrono::system_clock::time_point NowOf(const Environment& environment) {
+  return environment.now ? environment.now() : std::chrono::system_clock::now();
+}
+
 }  // namespace tiramon

@@ -65,5 +65,8 @@ struct Environment {
 // folder, the system clock. The one place that fills them in; every reader asks here. The
 // environment itself keeps its empty fields, so a save writes only what someone chose.
 Environment WithDefaults(const Environment& environment);
+// WithDefaults(environment).now(), without copying the rest: the age of the prices is worded
+// again on every handler run.
+std::chrono::system_clock::time_point NowOf(const Environment& environment);
 
 }  // namespace tiramon

@@ -258,7 +258,7 @@ OriginWords WorkingPriceWords(const PriceOrigin& origin, std::string_view pair,
 namespace tiramon {
 
 void TForm1::ShowPriceOrigin() {
-  const quotes::Clock::time_point now = WithDefaults(environment).now();
+  const quotes::Clock::time_point now = NowOf(environment);
   const quotes::OriginWords panel = quotes::PanelWords(Prices, now);
   TStatusPanel& status = StatusBar1.panels[1];
   status.text = panel.text;

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "app/environment.h"
+
 namespace tiramon::quotes {
 namespace {
 
@@ -206,6 +208,16 @@ TEST_F(ProvenanceTest, AssistantSaysWhereItsPriceComesFrom) {
     EXPECT_EQ(words.text, c.text);
     EXPECT_EQ(words.colour, c.colour);
   }
+}
+
+TEST_F(ProvenanceTest, AgesAreTakenByTheEnvironmentsClockOrElseTheSystems) {
+  Environment environment;
+  const Clock::time_point before = std::chrono::system_clock::now();
+  const Clock::time_point now = NowOf(environment);
+  EXPECT_GE(now, before);
+  EXPECT_LE(now, std::chrono::system_clock::now());
+  environment.now = [] { return kNow; };
+  EXPECT_EQ(NowOf(environment), kNow);
 }
 
 TEST_F(ProvenanceTest, ReadsOnlyRealCalendarDates) {
