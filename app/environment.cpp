@@ -9,6 +9,8 @@ void Default(std::string& value, const char* fallback) {
   if (value.empty()) value = fallback;
 }
 
+std::chrono::system_clock::time_point SystemClock() { return std::chrono::system_clock::now(); }
+
 }  // namespace
 
 Environment WithDefaults(const Environment& environment) {
@@ -19,12 +21,12 @@ Environment WithDefaults(const Environment& environment) {
   Default(filled.ecbUrl, build::kEcbUrl);
   Default(filled.cbrUrl, build::kCbrUrl);
   Default(filled.metalsUrl, build::kMetalsUrl);
-  if (!filled.now) filled.now = [] { return std::chrono::system_clock::now(); };
+  if (!filled.now) filled.now = SystemClock;
   return filled;
 }
 
 std::chrono::system_clock::time_point NowOf(const Environment& environment) {
-  return environment.now ? environment.now() : std::chrono::system_clock::now();
+  return environment.now ? environment.now() : SystemClock();
 }
 
 }  // namespace tiramon
