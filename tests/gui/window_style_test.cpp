@@ -7,10 +7,13 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QStyleFactory>
 #include <QStyleOption>
+#include <QTabWidget>
+#include <QTest>
 #include <memory>
 
 namespace tiramon::desktop {
@@ -140,6 +143,86 @@ TEST_F(WindowStyleTest, ABoxOfAListAndEveryOtherBaseStyleAreDrawnAsTheyAre) {
   EXPECT_EQ(overWindows.Pictures(), 0);
   Paint(caching_, box.element, OptionFor(box, box_), box_);
   EXPECT_EQ(caching_.Pictures(), 1);
+}
+
+// Counts the drawings of a group's title.
+class TitleCountingStyle : public FrameCachingStyle {
+ public:
+  TitleCountingStyle() : FrameCachingStyle(QStyleFactory::create("Fusion")) {}
+  void drawItemText(QPainter* painter, const QRect& rect, int flags, const QPalette& palette,
+                    bool enabled, const QString& text, QPalette::ColorRole role) const override {
+    if (text == kTitle) ++titles;
+    FrameCachingStyle::drawItemText(painter, rect, flags, palette, enabled, text, role);
+  }
+  static inline const QString kTitle = QStringLiteral("Стоп лосс и тэйк профит");
+  mutable int titles = 0;
+};
+
+// A tab page with a titled group holding a figure and a box, every widget drawn by `style`.
+struct Tab {
+  explicit Tab(QStyle* style) {
+    auto* page = new QWidget;
+    tabs.addTab(page, "Помощник");
+    group = new QGroupBox(TitleCountingStyle::kTitle, page);
+    group->setGeometry(20, 10, 300, 200);
+    figure = new QLabel("3$ или 3%", group);
+    figure->setGeometry(30, 90, 200, 14);
+    box = new QLineEdit("100", group);
+    box->setGeometry(30, 40, 110, 24);
+    tabs.setStyle(style);
+    for (QWidget* widget : tabs.findChildren<QWidget*>()) widget->setStyle(style);
+    tabs.resize(400, 300);
+    tabs.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&tabs));
+  }
+  QRect InTabs(const QWidget* widget, QRect part = QRect()) const {
+    if (part.isNull()) part = widget->rect();
+    return part.translated(widget->mapTo(&tabs, QPoint(0, 0)));
+  }
+  // The whole tab drawn, then `region` of it drawn again over magenta.
+  QImage Redrawn(const QRegion& region) {
+    QImage image(tabs.size(), QImage::Format_ARGB32_Premultiplied);
+    tabs.render(&image);
+    QPainter marked(&image);
+    for (const QRect& rect : region) marked.fillRect(rect, Qt::magenta);
+    marked.end();
+    tabs.render(&image, region.boundingRect().topLeft(), region);
+    return image;
+  }
+  QTabWidget tabs;
+  QGroupBox* group;
+  QLabel* figure;
+  QLineEdit* box;
+};
+
+TEST_F(WindowStyleTest, ARepaintOfPartOfATabIsTheBaseStylesPixelsAndFillsOnlyPlainMiddles) {
+  TitleCountingStyle counting;
+  Tab ours(&counting);
+  Tab theirs(fusion_.get());
+  const QImage whole = theirs.Redrawn(QRegion());
+  struct Part {
+    const char* what;
+    QRect rect;
+    int fills;  // of the pane's middle, the group's, the box's
+  };
+  const Part parts[] = {
+      {"a figure", ours.InTabs(ours.figure), 2},
+      {"the box's caret", ours.InTabs(ours.box, QRect(40, 4, 10, 15)), 3},
+      {"the whole box", ours.InTabs(ours.box), 2},
+      {"a figure and the group's title", ours.InTabs(ours.group, QRect(0, 0, 200, 110)), 1},
+      {"across the group's edge", ours.InTabs(ours.group, QRect(-6, 80, 40, 20)), 1},
+      {"across the box's edge", ours.InTabs(ours.box, QRect(-4, 4, 10, 15)), 2},
+      {"across the pane's edge", QRect(0, 100, 30, 20), 0},
+  };
+  for (const Part& part : parts) {
+    const qsizetype fillsBefore = counting.Fills();
+    const int titlesBefore = counting.titles;
+    EXPECT_LE(LargestDifference(ours.Redrawn(part.rect), whole), 1) << part.what;
+    EXPECT_EQ(counting.Fills() - fillsBefore, part.fills) << part.what;
+    const bool titled = part.rect.intersects(ours.InTabs(ours.group, QRect(0, 0, 300, 20)));
+    // Twice: the whole tab, then the part again.
+    EXPECT_EQ(counting.titles - titlesBefore, titled ? 2 : 1) << part.what;
+  }
 }
 
 }  // namespace
