@@ -9,6 +9,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QStyleOption>
+#include <algorithm>
 
 namespace tiramon::desktop {
 
@@ -29,17 +30,20 @@ constexpr int kPaneSample = 32;
 
 bool OneColour(const QImage& image, const QRect& rect, QRgb colour) {
   for (int y = rect.top(); y <= rect.bottom(); ++y) {
-    for (int x = rect.left(); x <= rect.right(); ++x) {
-      if (image.pixel(x, y) != colour) return false;
+    const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    if (!std::all_of(row + rect.left(), row + rect.right() + 1,
+                     [colour](QRgb pixel) { return pixel == colour; })) {
+      return false;
     }
   }
   return true;
 }
 
-// The rectangle around the middle of `image` that is the middle's colour throughout: as far as
+// The rectangle around the middle of `picture` that is the middle's colour throughout: as far as
 // the row and the column through the middle reach, less the rounded corners; empty when there is
 // none.
-QRect PlainMiddle(const QImage& image, QRgb& colour) {
+QRect PlainMiddle(const QImage& picture, QRgb& colour) {
+  const QImage image = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
   const int cx = image.width() / 2;
   const int cy = image.height() / 2;
   colour = image.pixel(cx, cy);
@@ -66,6 +70,13 @@ std::optional<QRegion> Repainted(QPainter* painter) {
     return std::nullopt;
   }
   return engine->systemClip();
+}
+
+// Whether less than the whole of `rect` is repainted: only then can the repaint lie inside a
+// middle, and only then is a middle worth looking for.
+bool RepaintsPartOf(QPainter* painter, const QRect& rect) {
+  const std::optional<QRegion> repainted = Repainted(painter);
+  return repainted && !repainted->boundingRect().contains(painter->deviceTransform().mapRect(rect));
 }
 
 bool RepaintsOnlyInside(QPainter* painter, const QRect& inside) {
@@ -156,10 +167,51 @@ const FrameCachingStyle::Picture& FrameCachingStyle::Draw(const Key& key, Primit
   QPainter onPicture(&picture.pixels);
   QProxyStyle::drawPrimitive(element, &option, &onPicture, widget);
   onPicture.end();
-  // Only pictures in the screen's own pixels are filled instead of copied.
-  if (ratio == 1.0) picture.plain = PlainMiddle(picture.pixels.toImage(), picture.colour);
   Keep(key, std::move(picture));
   return *pictures_.constFind(key);
+}
+
+const QRect& FrameCachingStyle::PlainOf(const Picture& picture) const {
+  // Only pictures in the screen's own pixels are filled instead of copied.
+  if (!picture.plain) {
+    picture.plain = picture.pixels.devicePixelRatio() == 1.0
+                        ? PlainMiddle(picture.pixels.toImage(), picture.colour)
+                        : QRect();
+  }
+  return *picture.plain;
+}
+
+bool FrameCachingStyle::FilledPaneMiddle(const QStyleOption* option, QPainter* painter,
+                                         const QWidget* widget) const {
+  const auto* pane = qstyleoption_cast<const QStyleOptionTabWidgetFrame*>(option);
+  if (!pane || option->rect.width() <= kPaneSample || option->rect.height() <= kPaneSample ||
+      !RepaintsPartOf(painter, option->rect)) {
+    return false;
+  }
+  QStyleOptionTabWidgetFrame small = *pane;
+  small.rect = QRect(0, 0, kPaneSample, kPaneSample);
+  const Key key{int(PE_FrameTabWidget),
+                kPaneSample,
+                kPaneSample,
+                int(pane->state),
+                int(pane->direction),
+                pane->palette.cacheKey(),
+                pane->lineWidth,
+                pane->midLineWidth,
+                0,
+                int(pane->shape),
+                0,
+                1000,
+                0};
+  const Picture& sample = Draw(key, PE_FrameTabWidget, small, widget, 1.0);
+  const QRect& plain = PlainOf(sample);
+  const QRect middle =
+      option->rect.adjusted(plain.left(), plain.top(), plain.right() - (kPaneSample - 1),
+                            plain.bottom() - (kPaneSample - 1));
+  if (plain.isEmpty() || !RepaintsOnlyInside(painter, middle)) return false;
+  ++fills_;
+  painter->fillRect(middle, FillOf(sample.colour));
+  return true;
 }
 
 void FrameCachingStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
@@ -169,35 +221,9 @@ void FrameCachingStyle::drawPrimitive(PrimitiveElement element, const QStyleOpti
     return;
   }
   if (element == PE_FrameTabWidget) {
-    const auto* pane = qstyleoption_cast<const QStyleOptionTabWidgetFrame*>(option);
-    if (pane && option->rect.width() > kPaneSample && option->rect.height() > kPaneSample) {
-      QStyleOptionTabWidgetFrame small = *pane;
-      small.rect = QRect(0, 0, kPaneSample, kPaneSample);
-      const Key key{int(element),
-                    kPaneSample,
-                    kPaneSample,
-                    int(pane->state),
-                    int(pane->direction),
-                    pane->palette.cacheKey(),
-                    pane->lineWidth,
-                    pane->midLineWidth,
-                    0,
-                    int(pane->shape),
-                    0,
-                    1000,
-                    0};
-      const Picture& sample = Draw(key, element, small, widget, 1.0);
-      const QRect& plain = sample.plain;
-      const QRect middle =
-          option->rect.adjusted(plain.left(), plain.top(), plain.right() - (kPaneSample - 1),
-                                plain.bottom() - (kPaneSample - 1));
-      if (!plain.isEmpty() && RepaintsOnlyInside(painter, middle)) {
-        ++fills_;
-        painter->fillRect(middle, FillOf(sample.colour));
-        return;
-      }
+    if (!FilledPaneMiddle(option, painter, widget)) {
+      QProxyStyle::drawPrimitive(element, option, painter, widget);
     }
-    QProxyStyle::drawPrimitive(element, option, painter, widget);
     return;
   }
   const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
@@ -209,16 +235,16 @@ void FrameCachingStyle::drawPrimitive(PrimitiveElement element, const QStyleOpti
   QStyleOptionFrame moved = *qstyleoption_cast<const QStyleOptionFrame*>(option);
   moved.rect.moveTopLeft(QPoint(0, 0));
   const Picture& picture = Draw(*key, element, moved, widget, ratio);
-  const QRect middle = picture.plain.translated(option->rect.topLeft());
-  if (element == PE_FrameGroupBox && !picture.plain.isEmpty()) {
-    drawnFrame_ = Plain{middle, picture.colour};
+  if (RepaintsPartOf(painter, option->rect) && !PlainOf(picture).isEmpty()) {
+    const QRect middle = PlainOf(picture).translated(option->rect.topLeft());
+    if (element == PE_FrameGroupBox) drawnFrame_ = Plain{middle, picture.colour};
+    if (RepaintsOnlyInside(painter, middle)) {
+      ++fills_;
+      painter->fillRect(middle, FillOf(picture.colour));
+      return;
+    }
   }
-  if (!picture.plain.isEmpty() && RepaintsOnlyInside(painter, middle)) {
-    ++fills_;
-    painter->fillRect(middle, FillOf(picture.colour));
-  } else {
-    painter->drawPixmap(option->rect.topLeft(), picture.pixels);
-  }
+  painter->drawPixmap(option->rect.topLeft(), picture.pixels);
 }
 
 std::optional<FrameCachingStyle::GroupKey> FrameCachingStyle::GroupKeyOf(

@@ -62,11 +62,12 @@ class FrameCachingStyle : public QProxyStyle {
   qsizetype Fills() const { return fills_; }
 
  private:
-  // A finished picture, and the rectangle of it that is `colour` throughout (its own pixels).
+  // A finished picture, and the rectangle of it that is `colour` throughout (its own pixels),
+  // looked for the first time a repaint could lie inside it.
   struct Picture {
     QPixmap pixels;
-    QRect plain;
-    QRgb colour = 0;
+    mutable std::optional<QRect> plain;
+    mutable QRgb colour = 0;
   };
   // The one-colour middle of a group box as last drawn, in its own coordinates.
   struct Plain {
@@ -78,6 +79,9 @@ class FrameCachingStyle : public QProxyStyle {
   std::optional<GroupKey> GroupKeyOf(int part, const QStyleOptionComplex* option,
                                      const QWidget* widget) const;
   void Keep(const Key& key, Picture picture) const;
+  const QRect& PlainOf(const Picture& picture) const;
+  // Fills a repaint inside the tab pane's middle; false when it does not lie inside it.
+  bool FilledPaneMiddle(const QStyleOption* option, QPainter* painter, const QWidget* widget) const;
 
   bool caches_;
   mutable QHash<Key, Picture> pictures_;
