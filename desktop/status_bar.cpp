@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <optional>
 #include <string>
 
 #include "desktop/artwork.h"
@@ -56,30 +57,41 @@ void MainWindow::BuildStatusBar(QVBoxLayout* layout) {
   panel1->setObjectName("StatusBar1Panel1");
   panel1->setFixedWidth(model_->StatusBar1.panels[1].width);
   status->addWidget(panel1);
-  renderers_.push_back([this, panel1, elidedFrom = std::string(), elidedWidth = -1]() mutable {
+  // What the renderer last handed to the widgets, so that a render that changes nothing asks
+  // them nothing.
+  struct Shown {
+    std::string elidedFrom;
+    int elidedWidth = -1;
+    std::optional<std::string> hint;
+    int image = -1;
+    std::optional<std::string> text;
+  };
+  renderers_.push_back([this, panel1, shown = Shown()]() mutable {
     const TStatusPanel& panel = model_->StatusBar1.panels[1];
     // A text longer than the bar (a note about the settings file after the prices' origin)
     // ends in "…" rather than being cut mid-word; the tooltip has all of it. Shaping the text
     // to shorten it costs more than the rest of a keystroke's render, so it is done again only
     // when the text or the panel's width has changed.
     const int width = panel1->contentsRect().width();
-    if (panel.text != elidedFrom || width != elidedWidth) {
+    if (panel.text != shown.elidedFrom || width != shown.elidedWidth) {
       const QString text = panel1->fontMetrics().elidedText(Q(panel.text), Qt::ElideRight, width);
       if (panel1->text() != text) panel1->setText(text);
-      elidedFrom = panel.text;
-      elidedWidth = width;
+      shown.elidedFrom = panel.text;
+      shown.elidedWidth = width;
     }
-    const QString hint = Q(panel.hint.empty() ? panel.text : panel.hint);
-    if (panel1->toolTip() != hint) panel1->setToolTip(hint);
+    const std::string& hint = panel.hint.empty() ? panel.text : panel.hint;
+    if (hint != shown.hint) {
+      panel1->setToolTip(Q(hint));
+      shown.hint = hint;
+    }
     if (panel1->palette().color(QPalette::WindowText) != ToQColor(panel.fontColor)) {
       SetTextColour(panel1, panel.fontColor);
     }
     // The panel paints from the model; repainted only when what it would show has changed.
     const TPanelDrawing drawing = model_->StatusBar1DrawPanel();
-    if (indicator_->property("shownImage") != QVariant(drawing.imageIndex) ||
-        indicator_->property("shownText") != QVariant(Q(drawing.text))) {
-      indicator_->setProperty("shownImage", drawing.imageIndex);
-      indicator_->setProperty("shownText", Q(drawing.text));
+    if (drawing.imageIndex != shown.image || drawing.text != shown.text) {
+      shown.image = drawing.imageIndex;
+      shown.text = drawing.text;
       indicator_->update();
     }
   });

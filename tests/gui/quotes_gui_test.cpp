@@ -68,6 +68,20 @@ TEST_F(GuiTest, StatusPanelShowsUnavailableUntilLiveQuotesArrive) {
   EXPECT_EQ(panel->property("paintedImage").toInt(), 0);
 }
 
+TEST_F(GuiTest, TheStatusPanelRepaintsItselfWhenARenderChangesWhatItShows) {
+  WriteCache(SamplePage());
+  MainWindow& window = Open();
+  QWidget* panel = Find<QWidget>("StatusBar1Panel0");
+  ASSERT_TRUE(QTest::qWaitFor([panel] { return panel->property("paintedImage") == 1; }));
+  window.model().QuotesAvailable = true;
+  window.Render();
+  // No grab here: the render itself must have asked for the repaint. Without it the panel would
+  // wait for the next relayout of the status bar, many seconds away.
+  EXPECT_TRUE(QTest::qWaitFor(
+      [panel] { return panel->property("paintedText") == "Котировки валют доступны"; }, 3000));
+  EXPECT_EQ(panel->property("paintedImage").toInt(), 0);
+}
+
 TEST_F(GuiTest, PickingARowAndSellingUpdatesTheAssistant) {
   WriteCache(SamplePage());
   Open();
