@@ -1,9 +1,10 @@
-// What the program's start must show at the least, built as cheaply as Qt allows: the minimal
-// window whose first tab holds the program's About tab (the same group boxes, labels in the same
-// four fonts and the six JPEG pictures at the same places, decoded by libjpeg on a second thread)
-// and a notification-area icon of one drawn size. None of the program's model, style, settings,
-// one-copy check or first refresh: its start-up can only cost more than this one's, so this
-// window's ratio to the minimal window is the least the program's ratio can be.
+// What the program's start must show at the least, built from Qt's own widgets as the window
+// builds it: the minimal window whose first tab holds the program's About tab (the same group
+// boxes, labels in the same four fonts and the six JPEG pictures at the same places, decoded by
+// libjpeg on a second thread) and a notification-area icon of one drawn size. None of the
+// program's model, style, settings, one-copy check or first refresh: a window that makes these
+// controls as widgets can only start for more, so this window's ratio to the minimal window is
+// the least the program's ratio can be.
 //
 // ABOUT_WINDOW_WITHOUT=tray,pictures leaves those parts out, to see what each of them costs.
 #include <QApplication>
