@@ -6,6 +6,7 @@ if(TARGET tiramon AND BUILD_TESTING)
 
   add_executable(minimal_window ${tiramon_perf_dir}/minimal_window/minimal_window.cpp)
   target_compile_options(minimal_window PRIVATE ${tiramon_test_warnings})
+  target_include_directories(minimal_window PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
   target_link_libraries(minimal_window PRIVATE Qt6::Widgets)
 
   # The least the program's start must show (its About tab and a tray icon) in the minimal

@@ -15,13 +15,13 @@
 #include <QString>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
-#include <QVBoxLayout>
 #include <QWidget>
 #include <future>
 #include <memory>
 #include <vector>
 
 #include "bench/minimal_window/about_floor.h"
+#include "bench/minimal_window/bare_window.h"
 #include "desktop/jpeg_image.h"
 
 int main(int argc, char* argv[]) {
@@ -39,16 +39,11 @@ int main(int argc, char* argv[]) {
   });
   QApplication app(argc, argv);
   QWidget window;
-  window.setWindowTitle(QString::fromUtf8("Окно с первой вкладкой"));
-  window.setFixedSize(936, 702);
-  window.move(213, 134);
-  auto* layout = new QVBoxLayout(&window);
-  layout->setContentsMargins(0, 0, 0, 0);
-  auto* tabs = new QTabWidget(&window);
+  QTabWidget* tabs =
+      tiramon::perf::MakeBareWindow(window, QString::fromUtf8("Окно с первой вкладкой"));
   auto* about = new QWidget;
   tabs->addTab(about, QString::fromUtf8("О программе"));
   for (int i = 2; i <= 6; ++i) tabs->addTab(new QWidget, QString::fromUtf8("Вкладка %1").arg(i));
-  layout->addWidget(tabs);
 
   const std::vector<QImage> images = decoding.get();
   tiramon::perf::BuildAboutFloor(about, images);

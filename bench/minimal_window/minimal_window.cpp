@@ -3,21 +3,16 @@
 #include <QApplication>
 #include <QString>
 #include <QTabWidget>
-#include <QVBoxLayout>
 #include <QWidget>
+
+#include "bench/minimal_window/bare_window.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QWidget window;
-  window.setWindowTitle(QString::fromUtf8("Минимальное окно"));
-  window.setFixedSize(936, 702);
-  window.move(213, 134);
-  auto* layout = new QVBoxLayout(&window);
-  layout->setContentsMargins(0, 0, 0, 0);
-  auto* tabs = new QTabWidget(&window);
+  QTabWidget* tabs = tiramon::perf::MakeBareWindow(window, QString::fromUtf8("Минимальное окно"));
   // Cyrillic captions like the program's, so both windows load the same fonts.
   for (int i = 1; i <= 6; ++i) tabs->addTab(new QWidget, QString::fromUtf8("Вкладка %1").arg(i));
-  layout->addWidget(tabs);
   window.show();
   return QApplication::exec();
 }
